@@ -1,0 +1,166 @@
+#include "platform/FileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/Cp932.h"
+
+namespace lintel {
+namespace {
+
+std::string SystemMessage(const std::string& what, const std::string& path, int error) {
+    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
+}
+
+// The file a write to `path` must replace: the target of a symbolic link, else `path`.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::vector<char> resolved(PATH_MAX + 1);
+        if (realpath(path.c_str(), resolved.data()) != nullptr) {
+            return resolved.data();
+        }
+    }
+    return path;
+}
+
+mode_t NewFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
+    contents.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return ReadStatus::Missing;
+        }
+        error = SystemMessage("Cannot read", path, errno);
+        return ReadStatus::Failed;
+    }
+    struct stat st{};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        contents.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = SystemMessage("Cannot read", path, errno);
+            close(fd);
+            contents.clear();
+            return ReadStatus::Failed;
+        }
+        if (n == 0) {
+            break;
+        }
+        contents.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return ReadStatus::Read;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(ResolveTarget(path)) {
+    buffer_.reserve(kBufferSize);
+    std::string pattern = path_ + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = mkostemp(name.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        Fail("Cannot write", errno);
+        return;
+    }
+    tempPath_ = name.data();
+    struct stat old{};
+    mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+    if (fchmod(fd_, mode) != 0) {
+        Fail("Cannot write", errno);
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+    if (!committed_ && !tempPath_.empty()) {
+        unlink(tempPath_.c_str());
+    }
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    while (!bytes.empty() && !error_) {
+        std::size_t room = kBufferSize - buffer_.size();
+        std::size_t take = bytes.size() < room ? bytes.size() : room;
+        buffer_.append(bytes.substr(0, take));
+        bytes.remove_prefix(take);
+        if (buffer_.size() == kBufferSize) {
+            Flush();
+        }
+    }
+}
+
+void AtomicFileWriter::Flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size() && !error_) {
+        ssize_t n = write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            Fail("Cannot write", errno);
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+}
+
+void AtomicFileWriter::Fail(const std::string& what, int error) {
+    if (!error_) {
+        error_ = SystemMessage(what, path_, error);
+    }
+}
+
+std::optional<std::string> AtomicFileWriter::Commit() {
+    if (!error_) {
+        Flush();
+    }
+    if (!error_ && fsync(fd_) != 0) {
+        Fail("Cannot write", errno);
+    }
+    if (fd_ >= 0 && close(fd_) != 0) {
+        Fail("Cannot write", errno);
+    }
+    fd_ = -1;
+    if (!error_ && rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        Fail("Cannot replace", errno);
+    }
+    if (error_) {
+        return error_;
+    }
+    committed_ = true;
+    // Make the rename itself durable; a failure here no longer endangers the old data.
+    std::string folder = path_.substr(0, path_.find_last_of('/') + 1);
+    int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return std::nullopt;
+}
+
+}  // namespace lintel

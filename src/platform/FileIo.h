@@ -1,0 +1,52 @@
+// Reading a whole file and replacing a file without ever leaving it half-written.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lintel {
+
+/// What became of reading a file.
+enum class ReadStatus { Read, Missing, Failed };
+
+/// Reads the whole file at `path` into `contents`. Missing is returned (and `contents`
+/// left empty) when the file does not exist; Failed when it exists but cannot be read,
+/// with `error` naming the file and the system's reason (code page 932 text).
+ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::string& error);
+
+/// Writes a file anew through a temporary file in the same folder that replaces the old
+/// file only once it is complete and flushed to disk, so a failure at any point (a full
+/// disk, a read-only folder) leaves the old file as it was. The new file keeps the old
+/// one's permissions; a symbolic link is followed and its target replaced.
+class AtomicFileWriter {
+public:
+    /// Size of the buffer that collects the bytes between writes.
+    static constexpr std::size_t kBufferSize = 28672;
+
+    explicit AtomicFileWriter(std::string path);
+    ~AtomicFileWriter();  ///< removes the temporary file unless Commit succeeded
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+
+    /// Flushes, syncs and renames the temporary file over the target. Returns nothing on
+    /// success, else a message (code page 932) naming the file and the system's reason.
+    /// The first error of Write is reported here.
+    std::optional<std::string> Commit();
+
+private:
+    void Flush();
+    void Fail(const std::string& what, int error);
+
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    std::string buffer_;
+    std::optional<std::string> error_;
+    bool committed_ = false;
+};
+
+}  // namespace lintel

@@ -1,0 +1,422 @@
+#include "titles/IniStore.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/Cp932.h"
+#include "platform/Executable.h"
+#include "platform/FileIo.h"
+
+namespace lintel {
+namespace {
+
+// Where a key's line lies in a section body: offset and length, without the '\n'.
+struct LineSpan {
+    std::size_t start;
+    std::size_t length;
+};
+
+// The first body line that holds "=" and whose text before its first "=" equals `key`
+// ignoring case. Blanks are significant: "artist =x" does not hold the key "artist".
+std::optional<LineSpan> FindKey(const std::string& body, std::string_view key) {
+    std::size_t start = 0;
+    while (start < body.size()) {
+        std::size_t end = body.find('\n', start);
+        std::string_view line = std::string_view(body).substr(start, end - start);
+        std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos && cp932::EqualsIgnoreCase(line.substr(0, eq), key)) {
+            return LineSpan{start, end - start};
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+// A line break inside a written name or value would add lines, or even a section header,
+// to the file at the next load; it becomes a blank instead.
+std::string WithoutLineBreaks(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+// Decimal with an optional sign, or hexadecimal after "$" (after the sign, if any).
+// Leading and trailing blanks are allowed; anything else fails. Hexadecimal takes up to
+// 32 bits and wraps into the signed range, as colour values with the top bit set need.
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
+    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    bool hex = !text.empty() && text.front() == '$';
+    if (hex) {
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            return std::nullopt;
+        }
+        value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        if (value > limit) {
+            return std::nullopt;
+        }
+    }
+    auto magnitude = static_cast<std::uint32_t>(value);
+    return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+}
+
+// Calls sink() with the file form of every section that has body lines: "[name]", the
+// lines, one empty line; every line ends with CR LF.
+template <typename Sink>
+void EmitFile(const TSectionList& sections, Sink sink) {
+    std::string chunk;
+    for (std::size_t i = 0; i < sections.Count(); ++i) {
+        const TSectionList::Section& section = sections[i];
+        if (section.Empty()) {
+            continue;
+        }
+        chunk.clear();
+        chunk += '[';
+        chunk += section.name;
+        chunk += "]\r\n";
+        section.ForEachLine([&](std::string_view line) {
+            chunk += line;
+            chunk += "\r\n";
+        });
+        chunk += "\r\n";
+        sink(std::string_view(chunk));
+    }
+}
+
+}  // namespace
+
+// ---- TSectionList ----------------------------------------------------------------
+
+std::size_t TSectionList::Section::LineCount() const {
+    std::size_t count = 0;
+    for (char c : body) {
+        count += c == '\n';
+    }
+    return count;
+}
+
+std::size_t TSectionList::FoldedHash::operator()(std::string_view name) const {
+    // FNV-1a over the folded bytes, so names equal ignoring case hash alike.
+    std::uint64_t hash = 1469598103934665603ull;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        auto c = static_cast<unsigned char>(name[i]);
+        if (cp932::IsLeadByte(c) && i + 1 < name.size()) {
+            hash = (hash ^ c) * 1099511628211ull;
+            c = static_cast<unsigned char>(name[++i]);
+        } else if (c >= 'A' && c <= 'Z') {
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        }
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
+bool TSectionList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    return cp932::EqualsIgnoreCase(a, b);
+}
+
+TSectionList::TSectionList() = default;
+
+TSectionList::Section* TSectionList::Find(std::string_view name) {
+    if (cursor_ != nullptr && cp932::EqualsIgnoreCase(cursor_->name, name)) {
+        return cursor_;
+    }
+    auto it = index_.find(name);
+    if (it == index_.end()) {
+        return nullptr;
+    }
+    cursor_ = it->second;
+    return cursor_;
+}
+
+TSectionList::Section& TSectionList::Add(std::string_view name) {
+    sections_.push_back(std::make_unique<Section>(Section{std::string(name), {}}));
+    Section* section = sections_.back().get();
+    index_.emplace(section->name, section);
+    cursor_ = section;
+    return *section;
+}
+
+void TSectionList::Remove(Section* section) {
+    index_.erase(section->name);
+    if (cursor_ == section) {
+        cursor_ = nullptr;
+    }
+    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+        if (it->get() == section) {
+            sections_.erase(it);
+            break;
+        }
+    }
+}
+
+void TSectionList::Clear() {
+    index_.clear();
+    sections_.clear();
+    cursor_ = nullptr;
+}
+
+// ---- TIniStore -------------------------------------------------------------------
+
+TIniStore::TIniStore(std::string fileName) {
+    LoadFromFile(std::move(fileName));
+    changed_ = false;
+}
+
+TIniStore::~TIniStore() {
+    if (auto error = UpdateFile()) {
+        std::fprintf(stderr, "%s\n", cp932::ToUtf8(*error).c_str());
+    }
+}
+
+std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
+    fileName_ = std::move(fileName);
+    sections_.Clear();
+    loadError_.reset();
+    std::string contents;
+    std::string error;
+    switch (ReadWholeFile(fileName_, contents, error)) {
+        case ReadStatus::Missing:
+            return std::nullopt;
+        case ReadStatus::Failed:
+            loadError_ = error;
+            return loadError_;
+        case ReadStatus::Read:
+            break;
+    }
+    Parse(contents);
+    return std::nullopt;
+}
+
+void TIniStore::Parse(std::string_view contents) {
+    TSectionList::Section* current = nullptr;  // nullptr: lines are dropped
+    std::string body;
+    auto closeSection = [&] {
+        if (current != nullptr) {
+            current->body.assign(body);  // allocates just what the body needs
+        }
+        body.clear();
+    };
+
+    const char* data = contents.data();
+    const std::size_t size = contents.size();
+    std::size_t pos = 0;
+    while (pos < size) {
+        // A line ends at CR LF, LF or a lone CR.
+        const void* lf = std::memchr(data + pos, '\n', size - pos);
+        std::size_t end = lf ? static_cast<const char*>(lf) - data : size;
+        const void* cr = std::memchr(data + pos, '\r', end - pos);
+        if (cr != nullptr) {
+            end = static_cast<const char*>(cr) - data;
+        }
+        std::string_view line = cp932::Cut(contents.substr(pos, end - pos), kMaxLine);
+        pos = end;
+        if (pos < size) {
+            pos += (data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n') ? 2 : 1;
+        }
+
+        if (line.empty() || line == "\x1A") {
+            continue;
+        }
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            closeSection();
+            std::string_view name = line.substr(1, line.size() - 2);
+            // A later section whose name repeats an earlier one, ignoring case, is
+            // dropped with its whole body: the first one in the file wins.
+            current = sections_.Find(name) ? nullptr : &sections_.Add(name);
+            continue;
+        }
+        if (current != nullptr) {
+            body += line;
+            body += '\n';
+        }
+    }
+    closeSection();
+}
+
+TSectionList::Section* TIniStore::FindSection(std::string_view section, bool create) {
+    TSectionList::Section* found = sections_.Find(section);
+    if (found == nullptr && create) {
+        found = &sections_.Add(WithoutLineBreaks(std::string(cp932::Cut(section, kMaxLine))));
+    }
+    return found;
+}
+
+std::string TIniStore::ReadString(std::string_view section, std::string_view key,
+                                  std::string_view def) {
+    if (TSectionList::Section* s = FindSection(section, false)) {
+        if (auto span = FindKey(s->body, key)) {
+            std::string_view line = std::string_view(s->body).substr(span->start, span->length);
+            return std::string(cp932::Cut(line.substr(line.find('=') + 1), kMaxLine));
+        }
+    }
+    return std::string(cp932::Cut(def, kMaxLine));
+}
+
+void TIniStore::WriteString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+    if (key.empty()) {
+        if (!section.empty() || !value.empty()) {
+            EraseSection(section);
+        } else if (auto error = UpdateFile()) {
+            throw std::runtime_error(*error);
+        }
+        return;
+    }
+    std::string full = WithoutLineBreaks(std::string(key) + "=" + std::string(value));
+    std::string_view line = cp932::Cut(full, kMaxLine);
+    TSectionList::Section* s = FindSection(section, true);
+    std::optional<LineSpan> span = FindKey(s->body, key);
+    if (!span) {
+        s->body += line;
+        s->body += '\n';
+        changed_ = true;
+    } else if (std::string_view(s->body).substr(span->start, span->length) != line) {
+        s->body.replace(span->start, span->length, line);
+        changed_ = true;
+    }
+}
+
+std::int32_t TIniStore::ReadInteger(std::string_view section, std::string_view key,
+                                    std::int32_t def) {
+    std::string text = ReadString(section, key, "");
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.replace(0, 2, "$");
+    }
+    return ParseInteger(text).value_or(def);
+}
+
+void TIniStore::WriteInteger(std::string_view section, std::string_view key,
+                             std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+bool TIniStore::ReadBool(std::string_view section, std::string_view key, bool def) {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniStore::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniStore::ReadSection(std::string_view section, TStringList& target) {
+    if (TSectionList::Section* s = FindSection(section, false)) {
+        s->ForEachLine([&](std::string_view line) {
+            std::size_t eq = line.find('=');
+            target.emplace_back(eq == std::string_view::npos ? std::string_view()
+                                                              : line.substr(0, eq));
+        });
+    }
+}
+
+void TIniStore::ReadSections(TStringList& target) {
+    target.clear();
+    for (std::size_t i = 0; i < sections_.Count(); ++i) {
+        target.push_back(sections_[i].name);
+    }
+}
+
+void TIniStore::ReadSectionValues(std::string_view section, TStringList& target) {
+    if (TSectionList::Section* s = FindSection(section, false)) {
+        s->ForEachLine([&](std::string_view line) { target.emplace_back(line); });
+    }
+}
+
+void TIniStore::EraseSection(std::string_view section) {
+    if (TSectionList::Section* s = FindSection(section, false)) {
+        sections_.Remove(s);
+        changed_ = true;
+    }
+}
+
+void TIniStore::DeleteKey(std::string_view section, std::string_view key) {
+    TSectionList::Section* s = FindSection(section, true);
+    if (auto span = FindKey(s->body, key)) {
+        s->body.erase(span->start, span->length + 1);
+        changed_ = true;
+    }
+}
+
+void TIniStore::ReadAll(TStringList& target) {
+    for (std::size_t i = 0; i < sections_.Count(); ++i) {
+        const TSectionList::Section& s = sections_[i];
+        if (s.Empty()) {
+            continue;
+        }
+        target.push_back("[" + s.name + "]");
+        s.ForEachLine([&](std::string_view line) { target.emplace_back(line); });
+        target.emplace_back();
+    }
+}
+
+std::string TIniStore::Serialize() const {
+    std::string bytes;
+    EmitFile(sections_, [&](std::string_view chunk) { bytes += chunk; });
+    return bytes;
+}
+
+std::optional<std::string> TIniStore::UpdateFile() {
+    if (!changed_) {
+        return std::nullopt;
+    }
+    if (!fileName_.empty()) {
+        if (loadError_) {
+            // What is on disk could not be read, so writing would replace the user's data
+            // with only this run's changes.
+            return cp932::FromUtf8("Not saved: " + fileName_ +
+                                   " could not be read at start-up and is left as it was")
+                       .bytes;
+        }
+        AtomicFileWriter writer(fileName_);
+        EmitFile(sections_, [&](std::string_view chunk) { writer.Write(chunk); });
+        if (auto error = writer.Commit()) {
+            return error;
+        }
+    }
+    changed_ = false;
+    return std::nullopt;
+}
+
+// ---- TAppIniFile -----------------------------------------------------------------
+
+TAppIniFile::TAppIniFile() : TIniStore(FileNameFor(ExecutablePath())) {}
+
+std::string TAppIniFile::FileNameFor(const std::string& exe) {
+    std::size_t slash = exe.find_last_of('/');
+    std::size_t dot = exe.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return exe + ".ini";
+    }
+    return exe.substr(0, dot) + ".ini";
+}
+
+}  // namespace lintel

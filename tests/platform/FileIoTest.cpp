@@ -1,0 +1,118 @@
+#include "platform/FileIo.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "support/TempDir.h"
+
+namespace lintel {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+
+// Lowers the largest file this process may write, as a full disk would, for one scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+std::size_t FilesIn(const TempDir& dir) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++n;
+    }
+    return n;
+}
+
+TEST(ReadWholeFile, TellsMissingFromUnreadable) {
+    TempDir dir;
+    std::string contents = "stale", error;
+    EXPECT_EQ(ReadWholeFile(dir.File("none"), contents, error), ReadStatus::Missing);
+    EXPECT_TRUE(contents.empty());
+
+    std::string bytes("a\0b\r\n", 5);
+    EXPECT_EQ(ReadWholeFile(dir.Write("f", bytes), contents, error), ReadStatus::Read);
+    EXPECT_EQ(contents, bytes);
+
+    std::filesystem::create_directory(dir.File("folder"));
+    EXPECT_EQ(ReadWholeFile(dir.File("folder"), contents, error), ReadStatus::Failed);
+    EXPECT_NE(error.find(dir.File("folder")), std::string::npos);
+    EXPECT_NE(error.find("directory"), std::string::npos);  // the system's reason
+}
+
+TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
+    TempDir dir;
+    std::string path = dir.Write("lintel.ini", "old");
+    chmod(path.c_str(), 0640);
+    {
+        AtomicFileWriter writer(path);
+        writer.Write(std::string(AtomicFileWriter::kBufferSize * 2 + 5, 'x'));
+        EXPECT_EQ(writer.Commit(), std::nullopt);
+    }
+    EXPECT_EQ(ReadBytes(path).size(), AtomicFileWriter::kBufferSize * 2 + 5);
+    struct stat st{};
+    stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file left behind
+}
+
+TEST(AtomicFileWriter, WritesThroughASymbolicLink) {
+    TempDir dir;
+    std::string target = dir.Write("real.ini", "old");
+    std::filesystem::create_symlink(target, dir.File("lintel.ini"));
+    AtomicFileWriter writer(dir.File("lintel.ini"));
+    writer.Write("new");
+    ASSERT_EQ(writer.Commit(), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("lintel.ini")));
+    EXPECT_EQ(ReadBytes(target), "new");
+}
+
+// A write that fails half-way (here: the file size limit, as on a full disk) leaves the
+// old file whole, reports the file and the reason, and leaves no temporary file.
+TEST(AtomicFileWriter, FailureLeavesTheOldFileIntact) {
+    TempDir dir;
+    std::string path = dir.Write("lintel.ini", "precious");
+    std::optional<std::string> error;
+    {
+        FileSizeLimit limit(1000);
+        AtomicFileWriter writer(path);
+        writer.Write(std::string(100000, 'x'));
+        error = writer.Commit();
+    }
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find(path), std::string::npos);
+    EXPECT_NE(error->find("too large"), std::string::npos);
+    EXPECT_EQ(ReadBytes(path), "precious");
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+TEST(AtomicFileWriter, MissingFolderIsReported) {
+    TempDir dir;
+    AtomicFileWriter writer(dir.File("gone/lintel.ini"));
+    writer.Write("x");
+    auto error = writer.Commit();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("No such file"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lintel
