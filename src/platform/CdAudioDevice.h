@@ -1,0 +1,112 @@
+// The CD audio device as a back end provides it: a drive opened for exclusive use that
+// plays its own audio output. Every position here is in absolute frames from the start of
+// the disc (track 1 normally starts at frame 150, that is 00:02:00), whatever the back
+// end, so the player's conversions to milliseconds, MSF and TMSF give the same units for
+// every drive.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lintel {
+
+/// Device modes with the values the player reads from QueryMode.
+enum class CdMode : int {
+    NotReady = 0,
+    Stopped = 1,
+    Playing = 2,
+    Recording = 3,
+    Seeking = 4,
+    Paused = 5,
+    Open = 6,  ///< tray open or no medium
+};
+
+/// One track of a disc's table of contents.
+struct CdTrack {
+    std::uint32_t start = 0;  ///< absolute frame of the track's first sector
+    bool data = false;        ///< a data track rather than audio
+
+    bool operator==(const CdTrack&) const = default;
+};
+
+/// A disc's table of contents. tracks[0] is track 1: a back end numbers the tracks from 1
+/// whatever the disc's first track number is. Starts rise strictly and the lead-out comes
+/// after the last start.
+struct CdToc {
+    std::vector<CdTrack> tracks;
+    std::uint32_t leadOut = 0;  ///< absolute frame just after the last track
+
+    int TrackCount() const { return static_cast<int>(tracks.size()); }
+    /// Start of track t (1-based); the lead-out for t = count + 1. t must be in range.
+    std::uint32_t StartOf(int t) const {
+        return t > TrackCount() ? leadOut : tracks[static_cast<std::size_t>(t - 1)].start;
+    }
+    bool operator==(const CdToc&) const = default;
+};
+
+/// What a drive said about itself when it was opened.
+struct CdCapabilities {
+    bool canEject = false;  ///< the drive can open its tray by command
+};
+
+/// One CD drive. Commands other than Open fail (false, nullopt, CdMode::NotReady) while
+/// the device is not open. No command blocks for longer than the drive needs to take it:
+/// Play returns as soon as play has started and the disc plays on by itself.
+class CdAudioDevice {
+public:
+    virtual ~CdAudioDevice() = default;
+
+    /// Opens the drive for exclusive use: while it is open, no other device object, in
+    /// this process or another, can open the same drive. Returns nothing on success, else
+    /// the reason as a message for the user (code page 932). An empty drive or an open
+    /// tray does not make Open fail.
+    virtual std::optional<std::string> Open() = 0;
+    /// Releases the drive. Closing a device that is not open does nothing.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+
+    /// What the drive can do; valid after a successful Open.
+    virtual CdCapabilities Capabilities() const = 0;
+
+    /// The table of contents of the disc in the drive; nullopt without a readable disc.
+    virtual std::optional<CdToc> ReadToc() = 0;
+    /// The drive's mode now. A play that reached its end reports Stopped.
+    virtual CdMode Mode() = 0;
+    /// The current position in absolute frames; nullopt without a disc.
+    virtual std::optional<std::uint32_t> Position() = 0;
+
+    /// Plays from frame `from` up to frame `to` (exclusive) and returns at once; play
+    /// stops by itself at `to`, leaving the position there. Fails when the range is empty
+    /// or outside the disc.
+    virtual bool Play(std::uint32_t from, std::uint32_t to) = 0;
+    /// Ends play; the position stays where play stopped.
+    virtual bool Stop() = 0;
+    /// Holds play at the current position; fails unless playing.
+    virtual bool Pause() = 0;
+    /// Continues a paused play towards its old end; fails unless paused.
+    virtual bool Resume() = 0;
+    /// Moves to `frame` without playing (play or pause in progress ends there).
+    virtual bool Seek(std::uint32_t frame) = 0;
+
+    /// Opens the tray (ending any play); fails when the drive cannot eject.
+    virtual bool OpenDoor() = 0;
+    /// Closes the tray; the disc in it, if any, is read afresh.
+    virtual bool CloseDoor() = 0;
+};
+
+/// Finds the back end behind an element name: "E:" names a drive by its letter, the empty
+/// name the default drive. The drive table of the program provides the real one; tests
+/// provide one that hands out virtual drives.
+class CdDeviceFactory {
+public:
+    virtual ~CdDeviceFactory() = default;
+    /// The device for `elementName`, not yet open; or nullptr with `error` set to a
+    /// message for the user (code page 932) when no CD drive answers to that name.
+    virtual std::unique_ptr<CdAudioDevice> DeviceFor(const std::string& elementName,
+                                                     std::string& error) = 0;
+};
+
+}  // namespace lintel

@@ -1,0 +1,46 @@
+// A disc for the virtual drive, described by a small text file (the format is in the
+// README, "Virtual discs"): its table of contents and what its root volume reports.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/CdAudioDevice.h"
+
+namespace lintel {
+
+/// A parsed disc description.
+struct VirtualDisc {
+    CdToc toc;
+    /// Volume name the disc's root reports (code page 932, at most kMaxVolumeName bytes).
+    /// Absent for a disc without data tracks: the drive then reports what a real drive
+    /// reports for an audio disc with this table of contents.
+    std::optional<std::string> volumeName;
+    /// Volume serial number the root reports; absent as for volumeName.
+    std::optional<std::uint32_t> volumeSerial;
+    /// Whether the root holds "Track01.cda"; absent: as a real drive does for such a disc.
+    std::optional<bool> track01Cda;
+
+    static constexpr std::size_t kMaxVolumeName = 32;
+
+    bool operator==(const VirtualDisc&) const = default;
+};
+
+/// The outcome of reading a disc description: a disc, or a message (code page 932) that
+/// names the line at fault ("line 7: ...") or the file that cannot be read.
+struct VirtualDiscResult {
+    std::optional<VirtualDisc> disc;
+    std::string error;
+};
+
+/// Parses the text of a disc description. Never throws for bad input: every fault,
+/// absurd values among them, comes back as an error naming its line.
+VirtualDiscResult ParseVirtualDisc(std::string_view text);
+
+/// Reads and parses the disc description in the file at `path`. A missing or unreadable
+/// file is an error that names the file.
+VirtualDiscResult LoadVirtualDisc(const std::string& path);
+
+}  // namespace lintel
