@@ -1,0 +1,139 @@
+#include "titles/TitleRecords.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/Cp932.h"
+
+namespace lintel {
+namespace {
+
+constexpr std::string_view kEntryType = "EntryType";
+constexpr std::string_view kArtist = "artist";
+constexpr std::string_view kTitle = "title";
+constexpr std::string_view kNumTracks = "numtracks";
+// The exists-test reads "EntryType" with this default; a stored "-1" means the same.
+constexpr std::string_view kNoRecord = "-1";
+
+int ClampTracks(int trackCount) {
+    return std::clamp(trackCount, 0, kMaxTracks);
+}
+
+}  // namespace
+
+DiscLabelAffixes DiscLabelAffixesFor(std::string_view title, std::string_view artist) {
+    DiscLabelAffixes affixes{"<", " / ", ">"};
+    if (title.empty() || artist.empty()) {
+        affixes.separator.clear();
+    }
+    return affixes;
+}
+
+std::string TitleLineValue(const TStringList& lines, std::string_view key) {
+    for (const std::string& line : lines) {
+        std::size_t eq = line.find('=');
+        if (eq != std::string::npos &&
+            cp932::EqualsIgnoreCase(std::string_view(line).substr(0, eq), key)) {
+            return line.substr(eq + 1);
+        }
+    }
+    return {};
+}
+
+std::string TrackKey(int index) {
+    return std::to_string(index);
+}
+
+std::string TrackName(const TStringList& lines, int track) {
+    return track >= 1 ? TitleLineValue(lines, TrackKey(track - 1)) : std::string();
+}
+
+bool TitleRecordExists(TIniStore& store, std::string_view discId) {
+    return !discId.empty() && store.ReadString(discId, kEntryType, kNoRecord) != kNoRecord;
+}
+
+void CreateTitleRecord(TIniStore& store, std::string_view discId, int trackCount) {
+    if (discId.empty()) {
+        return;
+    }
+    int n = ClampTracks(trackCount);
+    store.WriteInteger(discId, kEntryType, 1);
+    store.WriteString(discId, kArtist, "new artist");
+    store.WriteString(discId, kTitle, "new disk");
+    store.WriteInteger(discId, kNumTracks, n);
+    for (int i = 0; i < n; ++i) {
+        store.WriteString(discId, TrackKey(i), "Track " + std::to_string(i + 1));
+    }
+}
+
+LoadedTitleRecord MigrateTitleRecord(TIniStore& store, std::string_view legacyKey,
+                                     std::string_view discId, int trackCount) {
+    LoadedTitleRecord legacy = LoadTitleRecord(store, legacyKey);
+    if (discId.empty()) {
+        return legacy;
+    }
+    int n = ClampTracks(trackCount);
+    store.WriteInteger(discId, kEntryType, 1);
+    store.WriteString(discId, kArtist, legacy.artist);
+    store.WriteString(discId, kTitle, legacy.title);
+    store.WriteInteger(discId, kNumTracks, n);
+    for (int i = 0; i < n; ++i) {
+        store.WriteString(discId, TrackKey(i), TitleLineValue(legacy.lines, TrackKey(i)));
+    }
+    return legacy;
+}
+
+TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
+                                    std::string_view legacyKey, int trackCount) {
+    if (TitleRecordExists(store, discId)) {
+        return TitleRecordOrigin::Existing;
+    }
+    if (TitleRecordExists(store, legacyKey)) {
+        MigrateTitleRecord(store, legacyKey, discId, trackCount);
+        return TitleRecordOrigin::Migrated;
+    }
+    CreateTitleRecord(store, discId, trackCount);
+    return TitleRecordOrigin::Created;
+}
+
+LoadedTitleRecord LoadTitleRecord(TIniStore& store, std::string_view discId) {
+    LoadedTitleRecord record;
+    if (!discId.empty()) {
+        store.ReadSectionValues(discId, record.lines);
+    }
+    record.artist = TitleLineValue(record.lines, kArtist);
+    record.title = TitleLineValue(record.lines, kTitle);
+    record.affixes = DiscLabelAffixesFor(record.title, record.artist);
+    return record;
+}
+
+LoadedTitleRecord SaveTitleRecord(TIniStore& store, std::string_view discId,
+                                  const TStringList& editedLines, int trackCount) {
+    if (discId.empty()) {
+        return LoadTitleRecord(store, discId);
+    }
+    if (!TitleRecordExists(store, discId)) {
+        store.WriteInteger(discId, kEntryType, 1);
+    }
+    store.WriteString(discId, kArtist, TitleLineValue(editedLines, kArtist));
+    store.WriteString(discId, kTitle, TitleLineValue(editedLines, kTitle));
+    int n = ClampTracks(trackCount);
+    for (int i = 0; i < n; ++i) {
+        store.WriteString(discId, TrackKey(i), TitleLineValue(editedLines, TrackKey(i)));
+    }
+    return LoadTitleRecord(store, discId);
+}
+
+TStringList FillTrackList(const TStringList& lines, int trackCount) {
+    TStringList items;
+    int n = ClampTracks(trackCount);
+    items.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%.2d", i + 1);
+        items.push_back(std::string(number) + ": " + TitleLineValue(lines, TrackKey(i)));
+    }
+    return items;
+}
+
+}  // namespace lintel
