@@ -364,6 +364,11 @@ TEST_F(FileSystemTest, FailuresLeaveNoTargetAndNoTemporaryFile) {
     EXPECT_FALSE(missing.error.empty());
     fs::create_directory(dir_.File("source"));
     EXPECT_EQ(CopyFileNoOverwrite(dir_.File("source"), to).status, CopyResult::Status::Failed);
+    std::string present = dir_.Write("present.ini", "x");
+    CopyResult noFolder = CopyFileNoOverwrite(present, dir_.File("missing/lintel.ini"));
+    EXPECT_EQ(noFolder.status, CopyResult::Status::Failed);
+    EXPECT_FALSE(noFolder.error.empty());
+    fs::remove(present);
 
     // A write that stops half-way (here at a file size limit) must not leave a partial file.
     std::string from = dir_.Write("cdplayer.ini", std::string(5000, 'x'));
