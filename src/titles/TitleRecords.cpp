@@ -85,6 +85,9 @@ LoadedTitleRecord MigrateTitleRecord(TIniStore& store, std::string_view legacyKe
 
 TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
                                     std::string_view legacyKey, int trackCount) {
+    if (discId.empty()) {
+        return TitleRecordOrigin::NoIdentity;
+    }
     if (TitleRecordExists(store, discId)) {
         return TitleRecordOrigin::Existing;
     }

@@ -76,9 +76,10 @@ LoadedTitleRecord MigrateTitleRecord(TIniStore& store, std::string_view legacyKe
 
 /// How a disc's record came to be there.
 enum class TitleRecordOrigin {
-    Existing,  ///< the record was already stored under the disc's identity
-    Migrated,  ///< it was copied from the legacy identity
-    Created,   ///< a default record was written
+    Existing,    ///< the record was already stored under the disc's identity
+    Migrated,    ///< it was copied from the legacy identity
+    Created,     ///< a default record was written
+    NoIdentity,  ///< the identity was empty; nothing was written
 };
 
 /// Makes sure `discId` has a record, as disc detection does for a newly found disc: an
