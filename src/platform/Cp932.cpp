@@ -106,10 +106,6 @@ std::size_t CutLength(std::string_view text, std::size_t limit) {
     return i;
 }
 
-std::string_view Cut(std::string_view text, std::size_t limit) {
-    return text.substr(0, CutLength(text, limit));
-}
-
 std::string FoldCase(std::string_view text) {
     std::string folded(text);
     for (std::size_t i = 0; i < folded.size(); ++i) {

@@ -17,7 +17,9 @@ constexpr bool IsLeadByte(unsigned char c) {
 std::size_t CutLength(std::string_view text, std::size_t limit);
 
 /// `text` cut to at most `limit` bytes without splitting a double-byte character.
-std::string_view Cut(std::string_view text, std::size_t limit);
+inline std::string_view Cut(std::string_view text, std::size_t limit) {
+    return text.size() <= limit ? text : text.substr(0, CutLength(text, limit));
+}
 
 /// Folds the ASCII letters of single-byte characters to lower case. The second byte of a
 /// double-byte character is never folded, so two texts compare equal ignoring case exactly

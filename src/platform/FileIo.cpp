@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -49,13 +50,18 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
         error = SystemMessage("Cannot read", path, errno);
         return ReadStatus::Failed;
     }
+    // Read straight into the result; the size is only a hint, as the file may change.
     struct stat st{};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        contents.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    char chunk[65536];
+    std::size_t expected = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+                               ? static_cast<std::size_t>(st.st_size)
+                               : 0;
+    std::size_t used = 0;
+    contents.resize(expected + 1);  // one byte more shows the end without another call
     for (;;) {
-        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (used == contents.size()) {
+            contents.resize(contents.size() * 2 + 65536);
+        }
+        ssize_t n = read(fd, contents.data() + used, contents.size() - used);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -68,8 +74,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
         if (n == 0) {
             break;
         }
-        contents.append(chunk, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    contents.resize(used);
     close(fd);
     return ReadStatus::Read;
 }
@@ -102,9 +109,12 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::Write(std::string_view bytes) {
+    if (buffer_.size() + bytes.size() <= kBufferSize) {
+        buffer_.append(bytes);  // the common case: a line fits
+        return;
+    }
     while (!bytes.empty() && !error_) {
-        std::size_t room = kBufferSize - buffer_.size();
-        std::size_t take = bytes.size() < room ? bytes.size() : room;
+        std::size_t take = std::min(bytes.size(), kBufferSize - buffer_.size());
         buffer_.append(bytes.substr(0, take));
         bytes.remove_prefix(take);
         if (buffer_.size() == kBufferSize) {

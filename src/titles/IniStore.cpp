@@ -93,22 +93,23 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 // lines, one empty line; every line ends with CR LF.
 template <typename Sink>
 void EmitFile(const TSectionList& sections, Sink sink) {
-    std::string chunk;
     for (std::size_t i = 0; i < sections.Count(); ++i) {
         const TSectionList::Section& section = sections[i];
         if (section.Empty()) {
             continue;
         }
-        chunk.clear();
-        chunk += '[';
-        chunk += section.name;
-        chunk += "]\r\n";
-        section.ForEachLine([&](std::string_view line) {
-            chunk += line;
-            chunk += "\r\n";
-        });
-        chunk += "\r\n";
-        sink(std::string_view(chunk));
+        sink(std::string_view("["));
+        sink(std::string_view(section.name));
+        sink(std::string_view("]\r\n"));
+        const char* line = section.body.data();
+        const char* end = line + section.body.size();
+        while (line < end) {
+            const char* lf = static_cast<const char*>(std::memchr(line, '\n', end - line));
+            sink(std::string_view(line, lf - line));
+            sink(std::string_view("\r\n"));
+            line = lf + 1;
+        }
+        sink(std::string_view("\r\n"));
     }
 }
 
@@ -166,6 +167,16 @@ TSectionList::Section& TSectionList::Add(std::string_view name) {
     return *section;
 }
 
+TSectionList::Section* TSectionList::AddUnique(std::string_view name) {
+    auto section = std::make_unique<Section>(Section{std::string(name), {}});
+    if (!index_.try_emplace(section->name, section.get()).second) {
+        return nullptr;
+    }
+    sections_.push_back(std::move(section));
+    cursor_ = sections_.back().get();
+    return cursor_;
+}
+
 void TSectionList::Remove(Section* section) {
     index_.erase(section->name);
     if (cursor_ == section) {
@@ -219,23 +230,33 @@ std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
 
 void TIniStore::Parse(std::string_view contents) {
     TSectionList::Section* current = nullptr;  // nullptr: lines are dropped
-    std::string body;
+    std::vector<std::string_view> lines;       // the current section's, into `contents`
     auto closeSection = [&] {
-        if (current != nullptr) {
-            current->body.assign(body);  // allocates just what the body needs
+        if (current != nullptr && !lines.empty()) {
+            std::size_t size = 0;
+            for (std::string_view line : lines) {
+                size += line.size() + 1;
+            }
+            current->body.resize(size);  // one allocation of just what the body needs
+            char* out = current->body.data();
+            for (std::string_view line : lines) {
+                std::memcpy(out, line.data(), line.size());
+                out += line.size();
+                *out++ = '\n';
+            }
         }
-        body.clear();
+        lines.clear();
     };
 
     const char* data = contents.data();
     const std::size_t size = contents.size();
+    sections_.Reserve(size / 256);  // a title record takes a few hundred bytes
     std::size_t pos = 0;
     while (pos < size) {
         // A line ends at CR LF, LF or a lone CR.
         const void* lf = std::memchr(data + pos, '\n', size - pos);
         std::size_t end = lf ? static_cast<const char*>(lf) - data : size;
-        const void* cr = std::memchr(data + pos, '\r', end - pos);
-        if (cr != nullptr) {
+        if (const void* cr = std::memchr(data + pos, '\r', end - pos)) {
             end = static_cast<const char*>(cr) - data;
         }
         std::string_view line = cp932::Cut(contents.substr(pos, end - pos), kMaxLine);
@@ -249,15 +270,13 @@ void TIniStore::Parse(std::string_view contents) {
         }
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             closeSection();
-            std::string_view name = line.substr(1, line.size() - 2);
             // A later section whose name repeats an earlier one, ignoring case, is
             // dropped with its whole body: the first one in the file wins.
-            current = sections_.Find(name) ? nullptr : &sections_.Add(name);
+            current = sections_.AddUnique(line.substr(1, line.size() - 2));
             continue;
         }
         if (current != nullptr) {
-            body += line;
-            body += '\n';
+            lines.push_back(line);
         }
     }
     closeSection();

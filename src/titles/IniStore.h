@@ -53,9 +53,13 @@ public:
     Section* Find(std::string_view name);
     /// Appends a section named exactly `name`. The caller has checked that Find fails.
     Section& Add(std::string_view name);
+    /// Appends a section named `name` unless one matches it already: then nullptr.
+    Section* AddUnique(std::string_view name);
     /// Removes `section` (a pointer from Find or Add) with its body.
     void Remove(Section* section);
     void Clear();
+    /// Prepares the index for about `count` sections.
+    void Reserve(std::size_t count) { index_.reserve(count); }
 
 private:
     struct FoldedHash {
