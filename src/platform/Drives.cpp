@@ -1,0 +1,334 @@
+#include "platform/Drives.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/Cp932.h"
+#include "platform/FileIo.h"
+#include "platform/LibcdioCdDevice.h"
+#include "platform/VirtualCdDevice.h"
+#include "platform/VirtualDisc.h"
+
+namespace lintel {
+
+struct TDriveTable::Volume {
+    VolumeInformation info;
+    bool track01Cda = false;
+};
+
+// A virtual drive that tells the table while it is open, so the table knows whether its
+// tray is open when disc detection asks for the volume. The drive is held exclusively, so
+// at most one device per letter is open at a time.
+class TDriveTable::TrackedVirtualDevice final : public VirtualCdDevice {
+public:
+    TrackedVirtualDevice(Settings settings, const CdClock& clock, TDriveTable& table, char letter)
+        : VirtualCdDevice(std::move(settings), clock), table_(table), letter_(letter) {}
+    ~TrackedVirtualDevice() override { Untrack(); }
+
+    std::optional<std::string> Open() override {
+        std::optional<std::string> error = VirtualCdDevice::Open();
+        if (!error) {
+            table_.openVirtual_[letter_] = this;
+        }
+        return error;
+    }
+    void Close() override {
+        Untrack();
+        VirtualCdDevice::Close();
+    }
+
+private:
+    void Untrack() {
+        auto it = table_.openVirtual_.find(letter_);
+        if (it != table_.openVirtual_.end() && it->second == this) {
+            table_.openVirtual_.erase(it);
+        }
+    }
+
+    TDriveTable& table_;
+    char letter_;
+};
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string LineWarning(int line, const char* utf8) {
+    return "drives.ini " + std::to_string(line) + cp932::Literal(" 行目: ") + cp932::Literal(utf8);
+}
+
+std::string DriveName(char letter) {
+    return std::string{letter, ':'};
+}
+
+}  // namespace
+
+std::optional<char> DriveLetterOf(std::string_view root) {
+    if (root.empty()) {
+        return std::nullopt;
+    }
+    const char letter = Upper(root[0]);
+    if (letter < 'A' || letter > 'Z') {
+        return std::nullopt;
+    }
+    const std::string_view rest = root.substr(1);
+    if (rest.empty() || rest == ":" || rest == ":\\" || rest == ":/") {
+        return letter;
+    }
+    return std::nullopt;
+}
+
+DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
+    DrivesIni result;
+    bool inDrives = false;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++lineNumber;
+
+        if (line.empty() || line.front() == ';' || line.front() == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.back() != ']') {
+                result.warnings.push_back(LineWarning(lineNumber, "] のない見出しです。"));
+                inDrives = false;
+                continue;
+            }
+            const std::string_view name = Trim(line.substr(1, line.size() - 2));
+            inDrives = cp932::EqualsIgnoreCase(name, "Drives");
+            continue;
+        }
+        if (!inDrives) {
+            result.warnings.push_back(
+                LineWarning(lineNumber, "[Drives] の外にある行は使いません。"));
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            result.warnings.push_back(LineWarning(lineNumber, "= がありません。"));
+            continue;
+        }
+        const std::optional<char> letter = DriveLetterOf(Trim(line.substr(0, equals)));
+        if (!letter) {
+            result.warnings.push_back(
+                LineWarning(lineNumber, "キーは A から Z のドライブ文字一つです。"));
+            continue;
+        }
+        std::string_view value = Trim(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.empty()) {
+            result.warnings.push_back(LineWarning(lineNumber, "ディスクのファイルがありません。"));
+            continue;
+        }
+        if (value.find('\0') != std::string_view::npos) {
+            result.warnings.push_back(LineWarning(lineNumber, "ファイル名に NUL があります。"));
+            continue;
+        }
+        if (result.virtualDrives.count(*letter) != 0) {
+            result.warnings.push_back(LineWarning(lineNumber, "同じドライブ文字が二度あります。"));
+            continue;
+        }
+        std::filesystem::path path{std::string(value)};
+        if (path.is_relative()) {
+            path = std::filesystem::path(baseFolder) / path;
+        }
+        result.virtualDrives[*letter] = path.lexically_normal().string();
+    }
+    return result;
+}
+
+std::vector<std::string> FindOpticalDrives(const std::string& devFolder, bool blockDevicesOnly) {
+    std::vector<std::pair<unsigned long, std::string>> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(devFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 3 || name.size() > 6 || name.compare(0, 2, "sr") != 0 ||
+            !std::all_of(name.begin() + 2, name.end(),
+                         [](char c) { return c >= '0' && c <= '9'; })) {
+            continue;
+        }
+        struct stat info {};
+        if (blockDevicesOnly &&
+            (stat(entry.path().c_str(), &info) != 0 || !S_ISBLK(info.st_mode))) {
+            continue;
+        }
+        found.emplace_back(std::stoul(name.substr(2)), entry.path().string());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> paths;
+    for (auto& [number, path] : found) {
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+std::vector<DriveEntry> AssignDriveLetters(const std::vector<std::string>& realDrives,
+                                           const std::map<char, std::string>& virtualDrives) {
+    std::vector<DriveEntry> drives;
+    for (const auto& [letter, path] : virtualDrives) {
+        drives.push_back({letter, DriveEntry::Kind::Virtual, path});
+    }
+    char next = 'D';
+    for (const std::string& device : realDrives) {
+        while (next <= 'Z' && virtualDrives.count(next) != 0) {
+            ++next;
+        }
+        if (next > 'Z') {
+            break;
+        }
+        drives.push_back({next++, DriveEntry::Kind::Real, device});
+    }
+    std::sort(drives.begin(), drives.end(),
+              [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
+    return drives;
+}
+
+TDriveTable::TDriveTable(std::string systemFolder, const CdClock& clock)
+    : TDriveTable(std::move(systemFolder), FindOpticalDrives(), clock) {}
+
+TDriveTable::TDriveTable(std::string systemFolder, std::vector<std::string> realDrives,
+                         const CdClock& clock)
+    : systemFolder_(std::move(systemFolder)), clock_(clock) {
+    std::map<char, std::string> virtualDrives;
+    if (!systemFolder_.empty()) {
+        const std::string iniPath = (std::filesystem::path(systemFolder_) / "drives.ini").string();
+        std::string text;
+        std::string error;
+        switch (ReadWholeFile(iniPath, text, error)) {
+            case ReadStatus::Read: {
+                DrivesIni ini = ParseDrivesIni(text, systemFolder_);
+                virtualDrives = std::move(ini.virtualDrives);
+                warnings_ = std::move(ini.warnings);
+                break;
+            }
+            case ReadStatus::Missing:
+                break;
+            case ReadStatus::Failed:
+                warnings_.push_back(error);
+                break;
+        }
+    }
+    drives_ = AssignDriveLetters(realDrives, virtualDrives);
+}
+
+TDriveTable::~TDriveTable() = default;
+
+const DriveEntry* TDriveTable::Find(std::string_view root) const {
+    const std::optional<char> letter = DriveLetterOf(root);
+    if (!letter) {
+        return nullptr;
+    }
+    for (const DriveEntry& drive : drives_) {
+        if (drive.letter == *letter) {
+            return &drive;
+        }
+    }
+    return nullptr;
+}
+
+unsigned TDriveTable::GetDriveType(std::string_view root) const {
+    return Find(root) != nullptr ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
+}
+
+std::string TDriveTable::DefaultDrive() const {
+    return drives_.empty() ? std::string() : DriveName(drives_.front().letter);
+}
+
+std::optional<TDriveTable::Volume> TDriveTable::ReadVolume(std::string_view root) const {
+    const DriveEntry* drive = Find(root);
+    if (drive == nullptr) {
+        return std::nullopt;
+    }
+    if (drive->kind == DriveEntry::Kind::Real) {
+        const std::optional<DiscVolume> volume = ReadDiscVolume(drive->path);
+        if (!volume) {
+            return std::nullopt;
+        }
+        return Volume{volume->info, volume->track01Cda};
+    }
+
+    const auto live = openVirtual_.find(drive->letter);
+    if (live != openVirtual_.end() && live->second->TrayOpen()) {
+        return std::nullopt;
+    }
+    const VirtualDiscResult loaded = LoadVirtualDisc(drive->path);
+    if (!loaded.disc || loaded.disc->toc.tracks.empty()) {
+        return std::nullopt;
+    }
+    const VirtualDisc& disc = *loaded.disc;
+    const bool track01 = disc.track01Cda.value_or(!disc.toc.tracks.front().data);
+    if (disc.volumeName) {
+        return Volume{{*disc.volumeName, disc.volumeSerial.value_or(0)}, track01};
+    }
+    const std::optional<DiscVolume> audio = AudioDiscVolume(disc.toc);
+    if (!audio) {
+        return std::nullopt;  // data tracks only and no volume: nothing readable
+    }
+    Volume volume{audio->info, track01};
+    if (disc.volumeSerial) {
+        volume.info.serial = *disc.volumeSerial;
+    }
+    return volume;
+}
+
+std::optional<VolumeInformation> TDriveTable::GetVolumeInformation(std::string_view root) const {
+    const std::optional<Volume> volume = ReadVolume(root);
+    if (!volume) {
+        return std::nullopt;
+    }
+    return volume->info;
+}
+
+bool TDriveTable::HasTrack01Cda(std::string_view root) const {
+    const std::optional<Volume> volume = ReadVolume(root);
+    return volume && volume->track01Cda;
+}
+
+std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& elementName,
+                                                      std::string& error) {
+    const std::string name = elementName.empty() ? DefaultDrive() : elementName;
+    if (name.empty()) {
+        error = cp932::Literal("CD ドライブがありません。");
+        return nullptr;
+    }
+    const DriveEntry* drive = Find(name);
+    if (drive == nullptr) {
+        error = cp932::FromUtf8(name).bytes + cp932::Literal(" は CD ドライブではありません。");
+        return nullptr;
+    }
+    if (drive->kind == DriveEntry::Kind::Real) {
+        return std::make_unique<LibcdioCdDevice>(drive->path);
+    }
+    VirtualCdDevice::Settings settings;
+    settings.discFile = drive->path;
+    // The lock belongs to the letter, not to the disc file, which may lie in a folder the
+    // user cannot write (the samples of an installed copy).
+    settings.lockFile = (std::filesystem::path(systemFolder_) /
+                         ("drive-" + std::string(1, drive->letter) + ".lock"))
+                            .string();
+    settings.driveName = DriveName(drive->letter);
+    return std::make_unique<TrackedVirtualDevice>(std::move(settings), clock_, *this,
+                                                  drive->letter);
+}
+
+}  // namespace lintel
