@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
+
+#include "WidgetTest.h"
+#include "widgets/Fonts.h"
+
+namespace lintel {
+namespace {
+
+// The design's font names resolve to installed Japanese fonts, the proportional one to
+// IPA P Gothic and the fixed one to IPA Gothic, and they cover kana and kanji.
+TEST(FontsTest, DesignNamesResolveToJapaneseFonts) {
+    test::App();                                          // registers the substitutes
+    const QStringList first = RegisterFontSubstitutes();  // again: nothing duplicated
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(first.front(), "IPAPGothic");
+    // Qt keeps substitute names in lower case.
+    EXPECT_EQ(QFont::substitutes(ProportionalGothicName()).count("ipapgothic"), 1);
+    EXPECT_EQ(QFont::substitutes(FixedGothicName()).value(0), "ipagothic");
+
+    QFont proportional(ProportionalGothicName());
+    proportional.setPixelSize(19);
+    EXPECT_EQ(QFontInfo(proportional).family(), "IPAPGothic");
+    QFont fixed(FixedGothicName());
+    fixed.setPixelSize(19);
+    EXPECT_EQ(QFontInfo(fixed).family(), "IPAGothic");
+
+    const QFontMetrics metrics(proportional);
+    for (char16_t c : {u'コ', u'ロ', u'情', u'報', u'ﾊ'}) {
+        EXPECT_TRUE(metrics.inFont(QChar(c))) << static_cast<int>(c);
+    }
+}
+
+}  // namespace
+}  // namespace lintel
