@@ -19,6 +19,21 @@ int TrackAt(const CdToc& toc, std::uint32_t frame) {
     return track;
 }
 
+// A table every computation here can trust: 1 to 99 tracks whose starts rise, ending
+// before the lead-out. A damaged disc can report anything; a table that breaks this is
+// taken as no readable disc rather than turned into lengths that wrap around.
+bool Sound(const CdToc& toc) {
+    if (toc.TrackCount() < 1 || toc.TrackCount() > 99) {
+        return false;
+    }
+    for (int t = 1; t <= toc.TrackCount(); ++t) {
+        if (toc.StartOf(t) >= toc.StartOf(t + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 TMediaPlayer::TMediaPlayer(CdDeviceFactory& factory) : factory_(factory) {}
@@ -72,10 +87,10 @@ void TMediaPlayer::SetTimeFormat(std::uint32_t format) {
 
 std::optional<CdToc> TMediaPlayer::Toc() {
     std::optional<CdToc> toc = device_ ? device_->ReadToc() : std::nullopt;
-    Record(toc && toc->TrackCount() > 0, kNoMedium);
-    if (toc && toc->TrackCount() == 0) {
+    if (toc && !Sound(*toc)) {
         toc.reset();
     }
+    Record(toc.has_value(), kNoMedium);
     return toc;
 }
 

@@ -35,6 +35,14 @@ public:
     bool Resume() override { return false; }
 };
 
+// A drive that reads a damaged table of contents.
+class DamagedTocDevice : public VirtualCdDevice {
+public:
+    using VirtualCdDevice::VirtualCdDevice;
+    std::optional<CdToc> ReadToc() override { return toc; }
+    std::optional<CdToc> toc;
+};
+
 // Hands out virtual drive V: (also the default drive) on a copy of a sample disc.
 class VirtualDrives : public CdDeviceFactory {
 public:
@@ -48,10 +56,16 @@ public:
         if (failingResume) {
             return std::make_unique<NoResumeDevice>(s, clock_);
         }
+        if (damagedToc) {
+            auto device = std::make_unique<DamagedTocDevice>(s, clock_);
+            device->toc = damagedToc;
+            return device;
+        }
         return std::make_unique<VirtualCdDevice>(s, clock_);
     }
     bool canEject = true;
     bool failingResume = false;
+    std::optional<CdToc> damagedToc;
 
 private:
     const TempDir& dir_;
@@ -377,6 +391,33 @@ TEST_F(MediaPlayer, AnEmptyDriveOpensAndReportsTrayOpen) {
     EXPECT_EQ(player_.QueryTrackCount(), 0u);
     EXPECT_EQ(player_.QueryLength(), 0u);
     EXPECT_EQ(player_.Error(), TMediaPlayer::kNoMedium);
+}
+
+// A table whose lengths would wrap around reads as no disc, not as absurd lengths.
+TEST_F(MediaPlayer, ADamagedTableOfContentsReadsAsNoDisc) {
+    CdToc tooMany;
+    for (std::uint32_t t = 0; t < 100; ++t) {
+        tooMany.tracks.push_back({150 + t * 100, false});
+    }
+    tooMany.leadOut = 150 + 100 * 100;
+    const CdToc damaged[] = {
+        {{{150, false}, {100, false}}, 20000},  // starts fall
+        {{{150, false}, {9000, false}}, 9000},  // lead-out at the last start
+        {{}, 20000},                            // no tracks
+        tooMany,
+    };
+    for (const CdToc& toc : damaged) {
+        drives_.damagedToc = toc;
+        Open();
+        EXPECT_EQ(player_.QueryTrackCount(), 0u);
+        EXPECT_EQ(player_.QueryLength(), 0u);
+        EXPECT_EQ(player_.QueryTrackLength(1), 0u);
+        EXPECT_EQ(player_.Error(), TMediaPlayer::kNoMedium);
+    }
+    drives_.damagedToc = CdToc{{{150, false}, {9000, true}}, 9001};
+    Open();
+    EXPECT_EQ(player_.QueryTrackCount(), 2u);
+    EXPECT_EQ(player_.QueryTrackLength(2), MCI_MAKE_MSF(0, 0, 1));
 }
 
 }  // namespace
