@@ -7,7 +7,7 @@ namespace lintel {
 namespace {
 
 // The substitutes for one name: the preferred ones that are installed, then the other
-// Japanese families in the font database's order.
+// CJK families in the font database's order.
 QStringList SubstitutesFor(const QStringList& preferred) {
     const QStringList installed = QFontDatabase::families();
     QStringList out;
@@ -15,9 +15,14 @@ QStringList SubstitutesFor(const QStringList& preferred) {
         if (installed.contains(name, Qt::CaseInsensitive))
             out << name;
     }
-    for (const QString& name : QFontDatabase::families(QFontDatabase::Japanese)) {
-        if (!out.contains(name, Qt::CaseInsensitive) && !QFontDatabase::isPrivateFamily(name)) {
-            out << name;
+    // Japanese fonts first; a Chinese or Korean font still has the kanji and usually
+    // the kana, which beats boxes.
+    for (const auto system : {QFontDatabase::Japanese, QFontDatabase::SimplifiedChinese,
+                              QFontDatabase::TraditionalChinese, QFontDatabase::Korean}) {
+        for (const QString& name : QFontDatabase::families(system)) {
+            if (!out.contains(name, Qt::CaseInsensitive) && !QFontDatabase::isPrivateFamily(name)) {
+                out << name;
+            }
         }
     }
     return out;

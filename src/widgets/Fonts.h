@@ -13,8 +13,8 @@ QString FixedGothicName();         // "ＭＳ ゴシック"
 
 /// Registers substitutes for both names: IPA P Gothic and IPA Gothic first (the
 /// proportional one first for the proportional name), then every other installed font
-/// that covers Japanese. Needs a QGuiApplication. Calling it again changes nothing.
-/// Returns the substitutes registered for the proportional name.
+/// that covers Japanese, then Chinese and Korean ones. Needs a QGuiApplication. Calling it again
+/// changes nothing. Returns the substitutes registered for the proportional name.
 QStringList RegisterFontSubstitutes();
 
 }  // namespace lintel

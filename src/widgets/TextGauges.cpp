@@ -303,6 +303,9 @@ void TTextGauge::DrawCaption(QImage& image, const QRect& r) const {
 }
 
 QImage TTextGauge::Picture() const {
+    // The settings allow a width or height of 0: nothing to draw then.
+    if (width() <= 0 || height() <= 0)
+        return QImage();
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::black);
     const QRect r = InnerRect();
@@ -318,8 +321,11 @@ QImage TTextGauge::Picture() const {
 }
 
 void TTextGauge::paintEvent(QPaintEvent*) {
+    const QImage picture = Picture();
+    if (picture.isNull())
+        return;
     QPainter painter(this);
-    painter.drawImage(0, 0, Picture());
+    painter.drawImage(0, 0, picture);
 }
 
 void TTextGauge::changeEvent(QEvent* event) {

@@ -75,7 +75,7 @@ public:
     /// range.
     int PercentDone() const;
 
-    /// The whole gauge as it paints itself.
+    /// The whole gauge as it paints itself; a null image when it has no area.
     QImage Picture() const;
 
 protected:

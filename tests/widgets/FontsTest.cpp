@@ -5,7 +5,9 @@
 #include <QFontMetrics>
 
 #include "WidgetTest.h"
+#include "platform/Cp932.h"
 #include "widgets/Fonts.h"
+#include "widgets/QtText.h"
 
 namespace lintel {
 namespace {
@@ -27,6 +29,10 @@ TEST(FontsTest, DesignNamesResolveToJapaneseFonts) {
     QFont fixed(FixedGothicName());
     fixed.setPixelSize(19);
     EXPECT_EQ(QFontInfo(fixed).family(), "IPAGothic");
+
+    // The names as the settings file stores them decode to the registered names.
+    EXPECT_EQ(FromCp932(cp932::Literal("ＭＳ Ｐゴシック")), ProportionalGothicName());
+    EXPECT_EQ(FromCp932(cp932::Literal("ＭＳ ゴシック")), FixedGothicName());
 
     const QFontMetrics metrics(proportional);
     for (char16_t c : {u'コ', u'ロ', u'情', u'報', u'ﾊ'}) {

@@ -330,6 +330,20 @@ TEST_F(TextGaugeTest, PieAndNeedle) {
     EXPECT_EQ(Rgb(image, 10, 30), kGreen);
 }
 
+// A gauge sized to nothing (the settings allow 0 x 0) paints nothing and keeps working.
+TEST_F(TextGaugeTest, EmptyGaugeIsHarmless) {
+    gauge_->resize(0, 12);
+    EXPECT_TRUE(gauge_->Picture().isNull());
+    gauge_->show();
+    gauge_->SetProgress(70);
+    test::Flush();
+    EXPECT_EQ(gauge_->Progress(), 70);
+    gauge_->resize(10, 0);
+    EXPECT_TRUE(gauge_->Picture().isNull());
+    gauge_->resize(1, 1);
+    EXPECT_EQ(gauge_->Picture().size(), QSize(1, 1));
+}
+
 // Mouse presses go to the owner with the gauge as sender.
 TEST_F(TextGaugeTest, MouseDownReachesOwner) {
     QWidget* sender = nullptr;
