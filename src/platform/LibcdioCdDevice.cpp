@@ -20,16 +20,6 @@
 
 namespace lintel {
 
-// libcdio calls the absolute frame count (150 at 00:02:00) an LBA, and the logical block
-// address of the drive an LSN; these types keep the two apart below.
-struct LibcdioCdDevice::Handle {
-    explicit Handle(CdIo_t* p) : cdio(p) {}
-    ~Handle() { cdio_destroy(cdio); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    CdIo_t* cdio;
-};
-
 namespace {
 
 // libcdio reports trouble on standard error by default; the program keeps quiet and
@@ -223,71 +213,204 @@ std::optional<DiscVolume> ReadDiscVolume(const std::string& source) {
     return volume;
 }
 
-LibcdioCdDevice::LibcdioCdDevice(std::string source) : source_(std::move(source)) {}
+namespace {
+
+// libcdio calls the absolute frame count (150 at 00:02:00) an LBA, and the drive's logical
+// block address an LSN.
+class LibcdioDrive final : public CdDriveIo {
+public:
+    explicit LibcdioDrive(std::string source)
+        : source_(std::move(source)), image_(EndsWithCue(source_)) {}
+    ~LibcdioDrive() override { Close(); }
+    LibcdioDrive(const LibcdioDrive&) = delete;
+    LibcdioDrive& operator=(const LibcdioDrive&) = delete;
+
+    std::optional<std::string> Open() override {
+        SilenceLibcdio();
+        // O_NONBLOCK lets an empty drive or an open tray be opened without the kernel
+        // pulling the tray in; O_EXCL keeps every other exclusive user out (a mount as well)
+        // while the descriptor lives. The lock on top covers kernels that refuse O_EXCL
+        // here, and images.
+        int fd = -1;
+        if (image_) {
+            fd = open(source_.c_str(), O_RDONLY | O_CLOEXEC);
+        } else {
+            fd = open(source_.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL | O_CLOEXEC);
+            if (fd < 0 && (errno == EINVAL || errno == EOPNOTSUPP)) {
+                fd = open(source_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            }
+        }
+        if (fd < 0) {
+            return OpenFailure(source_, errno);
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            close(fd);
+            return OpenFailure(source_, error);
+        }
+        CdCapabilities capabilities;
+        if (image_) {
+            cdio_ = OpenCdio(source_);
+            if (cdio_ == nullptr) {
+                close(fd);
+                return cp932::Literal("ディスクイメージ ") + Describe(source_) +
+                       cp932::Literal(" を読めません。");
+            }
+        } else {
+            const int drive = ioctl(fd, CDROM_GET_CAPABILITY, 0);
+            if (drive < 0) {
+                close(fd);
+                return Describe(source_) + cp932::Literal(" は CD ドライブではありません。");
+            }
+            capabilities.canEject = (drive & CDC_OPEN_TRAY) != 0;
+        }
+        claim_ = fd;
+        capabilities_ = capabilities;
+        return std::nullopt;
+    }
+
+    void Close() override {
+        DropCdio();
+        if (claim_ >= 0) {
+            close(claim_);  // ends the lock and the exclusive claim with it
+            claim_ = -1;
+        }
+    }
+
+    CdCapabilities Capabilities() override { return capabilities_; }
+
+    DriveStatus Status() override { return image_ ? DriveStatus::DiscOk : DriveStatusOf(claim_); }
+
+    bool MediaChanged() override {
+        return !image_ && ioctl(claim_, CDROM_MEDIA_CHANGED, CDSL_CURRENT) == 1;
+    }
+
+    std::optional<CdToc> ReadToc() override {
+        // libcdio reads the table once per handle, so a fresh table needs a fresh handle.
+        if (!image_) {
+            DropCdio();
+        }
+        CdIo_t* cdio = Cdio();
+        return cdio != nullptr ? TocOf(cdio) : std::nullopt;
+    }
+
+    std::optional<Subchannel> ReadSubchannel() override {
+        CdIo_t* cdio = Cdio();
+        cdio_subchannel_t subchannel{};
+        if (cdio == nullptr || cdio_audio_read_subchannel(cdio, &subchannel) != DRIVER_OP_SUCCESS) {
+            return std::nullopt;
+        }
+        Subchannel result;
+        result.audioStatus = subchannel.audio_status;
+        const lba_t at = cdio_msf_to_lba(&subchannel.abs_addr);
+        if (at != CDIO_INVALID_LBA && at >= 0) {
+            result.position = static_cast<std::uint32_t>(at);
+        }
+        return result;
+    }
+
+    bool Play(std::uint32_t from, std::uint32_t to) override {
+        CdIo_t* cdio = Cdio();
+        if (cdio == nullptr) {
+            return false;
+        }
+        msf_t start;
+        msf_t end;
+        cdio_lba_to_msf(static_cast<lba_t>(from), &start);
+        cdio_lba_to_msf(static_cast<lba_t>(to), &end);
+        return cdio_audio_play_msf(cdio, &start, &end) == DRIVER_OP_SUCCESS;
+    }
+
+    bool Pause() override {
+        CdIo_t* cdio = Cdio();
+        return cdio != nullptr && cdio_audio_pause(cdio) == DRIVER_OP_SUCCESS;
+    }
+
+    bool Resume() override {
+        CdIo_t* cdio = Cdio();
+        return cdio != nullptr && cdio_audio_resume(cdio) == DRIVER_OP_SUCCESS;
+    }
+
+    bool Stop() override {
+        CdIo_t* cdio = Cdio();
+        if (cdio == nullptr) {
+            return false;
+        }
+        const driver_return_code_t result = cdio_audio_stop(cdio);
+        // An image never plays, so it is always stopped already.
+        return result == DRIVER_OP_SUCCESS || (image_ && result == DRIVER_OP_UNSUPPORTED);
+    }
+
+    bool Eject() override {
+        if (image_ || claim_ < 0) {
+            return false;
+        }
+        DropCdio();  // the kernel ejects only for the sole opener of the drive
+        return ioctl(claim_, CDROMEJECT, 0) == 0;
+    }
+
+    bool CloseTray() override {
+        if (image_ || claim_ < 0) {
+            return false;
+        }
+        DropCdio();
+        return ioctl(claim_, CDROMCLOSETRAY, 0) == 0;
+    }
+
+private:
+    // The libcdio handle, opened when first needed: a plain, shared open of the drive,
+    // since the claim descriptor holds it for this object already.
+    CdIo_t* Cdio() {
+        if (cdio_ == nullptr && claim_ >= 0) {
+            cdio_ = OpenCdio(source_);
+        }
+        return cdio_;
+    }
+    void DropCdio() {
+        if (cdio_ != nullptr) {
+            cdio_destroy(cdio_);
+            cdio_ = nullptr;
+        }
+    }
+
+    std::string source_;
+    bool image_;
+    int claim_ = -1;
+    CdIo_t* cdio_ = nullptr;
+    CdCapabilities capabilities_;
+};
+
+}  // namespace
+
+std::unique_ptr<CdDriveIo> MakeLibcdioDrive(std::string source) {
+    return std::make_unique<LibcdioDrive>(std::move(source));
+}
+
+LibcdioCdDevice::LibcdioCdDevice(std::string source)
+    : LibcdioCdDevice(MakeLibcdioDrive(std::move(source))) {}
+
+LibcdioCdDevice::LibcdioCdDevice(std::unique_ptr<CdDriveIo> drive) : drive_(std::move(drive)) {}
 
 LibcdioCdDevice::~LibcdioCdDevice() {
     Close();
-}
-
-bool LibcdioCdDevice::IsImage() const {
-    return EndsWithCue(source_);
 }
 
 std::optional<std::string> LibcdioCdDevice::Open() {
     if (open_) {
         return std::nullopt;
     }
-    SilenceLibcdio();
-    // O_NONBLOCK lets an empty drive or an open tray be opened without the kernel pulling
-    // the tray in; O_EXCL keeps every other exclusive user out (a mount as well) for as
-    // long as the descriptor lives. The lock on top covers kernels that refuse O_EXCL here.
-    int fd = -1;
-    if (IsImage()) {
-        fd = open(source_.c_str(), O_RDONLY | O_CLOEXEC);
-    } else {
-        fd = open(source_.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL | O_CLOEXEC);
-        if (fd < 0 && (errno == EINVAL || errno == EOPNOTSUPP)) {
-            fd = open(source_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        }
+    if (std::optional<std::string> error = drive_->Open()) {
+        return error;
     }
-    if (fd < 0) {
-        return OpenFailure(source_, errno);
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        close(fd);
-        return OpenFailure(source_, error);
-    }
-
-    CdCapabilities capabilities;
-    if (IsImage()) {
-        CdIo_t* cdio = OpenCdio(source_);
-        if (cdio == nullptr) {
-            close(fd);
-            return cp932::Literal("ディスクイメージ ") + Describe(source_) +
-                   cp932::Literal(" を読めません。");
-        }
-        cdio_ = std::make_unique<Handle>(cdio);
-    } else {
-        const int drive = ioctl(fd, CDROM_GET_CAPABILITY, 0);
-        if (drive < 0) {
-            close(fd);
-            return Describe(source_) + cp932::Literal(" は CD ドライブではありません。");
-        }
-        capabilities.canEject = (drive & CDC_OPEN_TRAY) != 0;
-    }
-    claim_ = fd;
-    capabilities_ = capabilities;
+    capabilities_ = drive_->Capabilities();
     open_ = true;
     Forget();
     return std::nullopt;
 }
 
 void LibcdioCdDevice::Close() {
-    cdio_.reset();
-    if (claim_ >= 0) {
-        close(claim_);  // ends the lock and the exclusive claim with it
-        claim_ = -1;
+    if (open_) {
+        drive_->Close();
     }
     open_ = false;
     capabilities_ = {};
@@ -300,66 +423,35 @@ void LibcdioCdDevice::Forget() {
     playEnd_.reset();
 }
 
-DriveStatus LibcdioCdDevice::QueryDriveStatus() const {
-    if (IsImage()) {
-        return DriveStatus::DiscOk;
-    }
-    return DriveStatusOf(claim_);
-}
-
-LibcdioCdDevice::Handle* LibcdioCdDevice::Cdio() {
-    if (!cdio_) {
-        if (CdIo_t* cdio = OpenCdio(source_)) {
-            cdio_ = std::make_unique<Handle>(cdio);
-        }
-    }
-    return cdio_.get();
-}
-
-void LibcdioCdDevice::DropCdio() {
-    // An image has nothing to read afresh, and its handle is its only way in.
-    if (!IsImage() || !open_) {
-        cdio_.reset();
-    }
-}
-
 std::optional<CdToc> LibcdioCdDevice::ReadToc() {
     if (!open_) {
         return std::nullopt;
     }
-    if (HoldsNoDisc(QueryDriveStatus())) {
-        DropCdio();
+    if (HoldsNoDisc(drive_->Status())) {
         Forget();
         return std::nullopt;
     }
-    // libcdio reads the table once per handle, so a new disc needs a new handle.
-    if (!IsImage() && ioctl(claim_, CDROM_MEDIA_CHANGED, CDSL_CURRENT) == 1) {
-        DropCdio();
+    if (drive_->MediaChanged()) {
         Forget();
     }
     if (!toc_) {
-        if (Handle* handle = Cdio()) {
-            toc_ = TocOf(handle->cdio);
-        }
+        toc_ = drive_->ReadToc();
     }
     return toc_;
 }
 
 std::optional<std::uint8_t> LibcdioCdDevice::ReadAudioStatus(
-    std::optional<std::uint32_t>* position) {
-    Handle* handle = Cdio();
-    cdio_subchannel_t subchannel{};
-    if (handle == nullptr ||
-        cdio_audio_read_subchannel(handle->cdio, &subchannel) != DRIVER_OP_SUCCESS) {
+    std::optional<std::uint32_t>* playing) {
+    const std::optional<Subchannel> subchannel = drive_->ReadSubchannel();
+    if (!subchannel) {
         return std::nullopt;
     }
-    const std::uint8_t status = subchannel.audio_status;
+    const std::uint8_t status = subchannel->audioStatus;
     if (status == kAudioStatusPlaying || status == kAudioStatusPaused) {
-        const lba_t at = cdio_msf_to_lba(&subchannel.abs_addr);
-        if (at != CDIO_INVALID_LBA && at >= 0) {
-            position_ = static_cast<std::uint32_t>(at);
-            if (position != nullptr) {
-                *position = position_;
+        if (subchannel->position) {
+            position_ = *subchannel->position;
+            if (playing != nullptr) {
+                *playing = position_;
             }
         }
     } else if (playEnd_) {
@@ -377,13 +469,13 @@ CdMode LibcdioCdDevice::Mode() {
     if (!open_) {
         return CdMode::NotReady;
     }
-    const DriveStatus drive = QueryDriveStatus();
-    if (HoldsNoDisc(drive)) {
-        if (drive != DriveStatus::NotReady) {
-            DropCdio();
-            Forget();
-        }
-        return DecodeMode(drive, std::nullopt);
+    const DriveStatus drive = drive_->Status();
+    if (drive == DriveStatus::NoDisc || drive == DriveStatus::TrayOpen) {
+        Forget();
+        return CdMode::Open;
+    }
+    if (drive == DriveStatus::NotReady) {
+        return CdMode::NotReady;
     }
     return DecodeMode(drive, ReadAudioStatus(nullptr));
 }
@@ -407,15 +499,7 @@ bool LibcdioCdDevice::Play(std::uint32_t from, std::uint32_t to) {
     if (!toc || from >= to || from < toc->tracks.front().start || to > toc->leadOut) {
         return false;
     }
-    Handle* handle = Cdio();
-    if (handle == nullptr) {
-        return false;
-    }
-    msf_t start;
-    msf_t end;
-    cdio_lba_to_msf(static_cast<lba_t>(from), &start);
-    cdio_lba_to_msf(static_cast<lba_t>(to), &end);
-    if (cdio_audio_play_msf(handle->cdio, &start, &end) != DRIVER_OP_SUCCESS) {
+    if (!drive_->Play(from, to)) {
         return false;
     }
     position_ = from;
@@ -429,20 +513,11 @@ bool LibcdioCdDevice::Stop() {
     }
     ReadAudioStatus(nullptr);  // the position play reached is where it rests
     playEnd_.reset();
-    Handle* handle = Cdio();
-    if (handle == nullptr) {
-        return false;
-    }
-    const driver_return_code_t result = cdio_audio_stop(handle->cdio);
-    // An image never plays, so it is always stopped already.
-    return result == DRIVER_OP_SUCCESS || (IsImage() && result == DRIVER_OP_UNSUPPORTED);
+    return drive_->Stop();
 }
 
 bool LibcdioCdDevice::Pause() {
-    if (!open_ || ReadAudioStatus(nullptr) != kAudioStatusPlaying) {
-        return false;
-    }
-    if (cdio_audio_pause(Cdio()->cdio) != DRIVER_OP_SUCCESS) {
+    if (!open_ || ReadAudioStatus(nullptr) != kAudioStatusPlaying || !drive_->Pause()) {
         return false;
     }
     ReadAudioStatus(nullptr);
@@ -450,10 +525,7 @@ bool LibcdioCdDevice::Pause() {
 }
 
 bool LibcdioCdDevice::Resume() {
-    if (!open_ || ReadAudioStatus(nullptr) != kAudioStatusPaused) {
-        return false;
-    }
-    return cdio_audio_resume(Cdio()->cdio) == DRIVER_OP_SUCCESS;
+    return open_ && ReadAudioStatus(nullptr) == kAudioStatusPaused && drive_->Resume();
 }
 
 bool LibcdioCdDevice::Seek(std::uint32_t frame) {
@@ -465,7 +537,7 @@ bool LibcdioCdDevice::Seek(std::uint32_t frame) {
     }
     const std::optional<std::uint8_t> status = ReadAudioStatus(nullptr);
     if (status == kAudioStatusPlaying || status == kAudioStatusPaused) {
-        cdio_audio_stop(Cdio()->cdio);
+        drive_->Stop();
     }
     playEnd_.reset();
     position_ = frame;
@@ -473,22 +545,19 @@ bool LibcdioCdDevice::Seek(std::uint32_t frame) {
 }
 
 bool LibcdioCdDevice::OpenDoor() {
-    if (!open_ || !capabilities_.canEject || IsImage()) {
+    if (!open_ || !capabilities_.canEject) {
         return false;
     }
-    // The kernel ejects only for the sole opener of the drive.
-    DropCdio();
     Forget();
-    return ioctl(claim_, CDROMEJECT, 0) == 0;
+    return drive_->Eject();
 }
 
 bool LibcdioCdDevice::CloseDoor() {
-    if (!open_ || IsImage()) {
+    if (!open_) {
         return false;
     }
-    DropCdio();
     Forget();
-    return ioctl(claim_, CDROMCLOSETRAY, 0) == 0;
+    return drive_->CloseTray();
 }
 
 }  // namespace lintel

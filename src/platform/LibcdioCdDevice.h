@@ -53,15 +53,51 @@ std::optional<DiscVolume> ReadDiscVolume(const std::string& source);
 /// volume: "Audio CD" with the audio serial when it has an audio track, else nothing.
 std::optional<DiscVolume> AudioDiscVolume(const CdToc& toc);
 
+/// What the sub-channel says about play.
+struct Subchannel {
+    std::uint8_t audioStatus = 0;
+    std::optional<std::uint32_t> position;  ///< absolute frames, when the drive gave one
+};
+
+/// The commands a drive takes, one call each and no state beyond the claim on the drive:
+/// the device above keeps the position and the end of play. Tests put a scripted drive
+/// here; the program uses MakeLibcdioDrive.
+class CdDriveIo {
+public:
+    virtual ~CdDriveIo() = default;
+    /// Claims the drive for this object alone; a message for the user on failure.
+    virtual std::optional<std::string> Open() = 0;
+    virtual void Close() = 0;
+    virtual CdCapabilities Capabilities() = 0;
+    virtual DriveStatus Status() = 0;
+    /// True once after the medium changed, so a table of contents read before is stale.
+    virtual bool MediaChanged() = 0;
+    /// The table of contents, read from the disc now.
+    virtual std::optional<CdToc> ReadToc() = 0;
+    virtual std::optional<Subchannel> ReadSubchannel() = 0;
+    /// Plays from `from` up to `to` (exclusive), absolute frames.
+    virtual bool Play(std::uint32_t from, std::uint32_t to) = 0;
+    virtual bool Pause() = 0;
+    virtual bool Resume() = 0;
+    virtual bool Stop() = 0;
+    virtual bool Eject() = 0;
+    virtual bool CloseTray() = 0;
+};
+
+/// The drive or image at `source` through libcdio: a device node ("/dev/sr0") is claimed
+/// with O_EXCL and O_NONBLOCK and locked; a CUE sheet is read by libcdio's image driver and
+/// locked, has no tray and cannot play.
+std::unique_ptr<CdDriveIo> MakeLibcdioDrive(std::string source);
+
 class LibcdioCdDevice final : public CdAudioDevice {
 public:
     /// `source` is a drive's device node ("/dev/sr0") or the CUE sheet of a disc image.
     explicit LibcdioCdDevice(std::string source);
+    /// The same device over any drive.
+    explicit LibcdioCdDevice(std::unique_ptr<CdDriveIo> drive);
     ~LibcdioCdDevice() override;
     LibcdioCdDevice(const LibcdioCdDevice&) = delete;
     LibcdioCdDevice& operator=(const LibcdioCdDevice&) = delete;
-
-    const std::string& Source() const { return source_; }
 
     std::optional<std::string> Open() override;
     void Close() override;
@@ -82,19 +118,11 @@ public:
     bool CloseDoor() override;
 
 private:
-    struct Handle;
-
-    bool IsImage() const;
-    DriveStatus QueryDriveStatus() const;
-    Handle* Cdio();
-    void DropCdio();
-    std::optional<std::uint8_t> ReadAudioStatus(std::optional<std::uint32_t>* position);
+    std::optional<std::uint8_t> ReadAudioStatus(std::optional<std::uint32_t>* playing);
     void Forget();
 
-    std::string source_;
+    std::unique_ptr<CdDriveIo> drive_;
     bool open_ = false;
-    int claim_ = -1;  // the descriptor that holds the drive for this device alone
-    std::unique_ptr<Handle> cdio_;
     CdCapabilities capabilities_;
     std::optional<CdToc> toc_;              // read once per disc
     std::uint32_t position_ = 0;            // where play starts when no play is held
