@@ -10,7 +10,7 @@ namespace {
 
 // Where a system colour comes from: a palette role when Qt has one that means the same,
 // else a fixed colour. The fixed values are also the fallback before the application
-// exists, and they are the classic grey desktop look the bar was designed against.
+// exists, and they are the classic grey desktop look the bar was first drawn for.
 struct Entry {
     std::optional<QPalette::ColorRole> role;
     QPalette::ColorGroup group;

@@ -12,9 +12,9 @@
 namespace lintel {
 namespace {
 
-// The design's font names resolve to installed Japanese fonts, the proportional one to
+// The font names the settings use resolve to installed Japanese fonts, the proportional one to
 // IPA P Gothic and the fixed one to IPA Gothic, and they cover kana and kanji.
-TEST(FontsTest, DesignNamesResolveToJapaneseFonts) {
+TEST(FontsTest, SettingsFontNamesResolveToJapaneseFonts) {
     test::App();                                          // registers the substitutes
     const QStringList first = RegisterFontSubstitutes();  // again: nothing duplicated
     ASSERT_FALSE(first.isEmpty());
