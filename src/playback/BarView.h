@@ -1,0 +1,69 @@
+// What the player's engine asks of the bar window. TfrmMain implements it with its
+// widgets; tests implement it with a recorder, so every playback rule runs without Qt.
+// All texts are code page 932 bytes.
+#pragma once
+
+#include <string>
+
+#include "titles/IniStore.h"
+
+namespace lintel {
+
+/// The docking edges the bar uses.
+enum class TBarEdge { Top, Bottom, Floating };
+
+class TBarView {
+public:
+    virtual ~TBarView() = default;
+
+    // ---- the labels slbCDName and slbTrack, and their arrangement
+    virtual void SetDiscLabel(const std::string& text) = 0;
+    virtual void SetTrackLabel(const std::string& text) = 0;
+    /// Arranges labels and gauge for the current texts and settings.
+    virtual void LayoutBar() = 0;
+
+    // ---- the time gauge gagTrTime (range from 0)
+    virtual void SetGaugeMax(int maxValue) = 0;
+    virtual void SetGaugeProgress(int value) = 0;
+    virtual void SetGaugeText(const std::string& text) = 0;
+
+    // ---- the operation panel and the commands
+    virtual void ShowOperationPanel() = 0;
+    /// Hides pnlOperation and unchecks pmnOpePanel.
+    virtual void HideOperationPanel() = 0;
+    /// Enables two groups of controls: the transport commands, and pause with title edit.
+    virtual void EnableTransport(bool transport, bool pauseAndEdit) = 0;
+    /// Shows eject (closed) or close-tray (open) on the panel and in both menus.
+    virtual void SetDoorState(bool closed) = 0;
+    /// Replaces the track items of both menus with `captions` (one per track).
+    virtual void BuildTrackMenus(const TStringList& captions) = 0;
+    virtual void ClearTrackMenus() = 0;
+    /// Puts the radio mark on the item of `track` (from 1).
+    virtual void MarkCurrentTrack(int track) = 0;
+    /// Sets the program-play dialog back to its first choice, play in disc order.
+    virtual void ResetPlayModeChoice() = 0;
+
+    // ---- settings applied to and saved from the widgets
+    /// The first five apply operations, in order: fonts of both labels, time bar,
+    /// background, placement. The timer and the drive are the engine's.
+    virtual void ApplyStoredSettings(TIniStore& settings) = 0;
+    /// The close-time saves of positions that only the widgets know (gauge, labels, bar).
+    virtual void SaveLayout(TIniStore& settings) = 0;
+    virtual void SetEdge(TBarEdge edge) = 0;
+    virtual TBarEdge Edge() const = 0;
+    /// Docks the bar again at its edge, as after every change of the desktop.
+    virtual void ReapplyEdge() = 0;
+
+    // ---- the poll timer Timer1
+    /// Interval in milliseconds; 0 stops the timer.
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    virtual void SetTimerEnabled(bool enabled) = 0;
+
+    // ---- the user and the program
+    /// A modal message box with an OK button. Ticks may arrive while it is open.
+    virtual void ShowMessage(const std::string& text) = 0;
+    /// Asks the bar window to close, as the Exit command does.
+    virtual void CloseBar() = 0;
+};
+
+}  // namespace lintel
