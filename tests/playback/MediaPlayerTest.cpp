@@ -261,6 +261,17 @@ TEST_F(MediaPlayer, PlayRangeStopsAtToAndDefaultsToPositionAndDiscEnd) {
     EXPECT_EQ(player_.QueryMode(), 1);
     EXPECT_EQ(player_.QueryPosition(), FramesToMilliseconds(Msf(47, 7, 0)));
 
+    // Positions in MSF are absolute; in TMSF they count from their track's start.
+    player_.SetTimeFormat(MCI_FORMAT_MSF);
+    player_.PlayRange(MCI_MAKE_MSF(10, 0, 0), MCI_MAKE_MSF(10, 1, 0));
+    clock_.Step(5s);
+    EXPECT_EQ(player_.QueryPosition(), MCI_MAKE_MSF(10, 1, 0));
+    player_.SetTimeFormat(MCI_FORMAT_TMSF);
+    player_.PlayRange(MCI_MAKE_TMSF(2, 1, 0, 0), MCI_MAKE_TMSF(2, 1, 2, 0));
+    clock_.Step(5s);
+    EXPECT_EQ(player_.QueryPosition(), MCI_MAKE_TMSF(2, 1, 2, 0));
+    player_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+
     // A position off the disc starts nothing.
     player_.PlayRange(0, 5000000);
     EXPECT_EQ(player_.Error(), TMediaPlayer::kBadPosition);
