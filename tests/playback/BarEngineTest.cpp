@@ -1,0 +1,255 @@
+#include "playback/BarEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/CdTime.h"
+#include "platform/Cp932.h"
+#include "RecordingView.h"
+#include "support/StepClock.h"
+#include "support/TempDir.h"
+
+namespace lintel {
+namespace {
+
+using test::ReadBytes;
+using test::RecordingView;
+using test::StepClock;
+using test::TempDir;
+
+// The design's two-track disc: tracks at 00:02:00 and 03:10:05, 300,000 ms long.
+constexpr const char* kTwoTracks = "track 00:02:00\ntrack 03:10:05\nleadout 05:02:00\n";
+
+std::string Sample(const std::string& name) {
+    return ReadBytes(std::string(LINTEL_SOURCE_DIR) + "/samples/" + name);
+}
+
+// A program folder, a system folder with drives.ini declaring V: (and any further
+// letters), the engine on a recording view, and a clock the test steps.
+class BarEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir_.File("prog"));
+        std::filesystem::create_directories(dir_.File("sys"));
+    }
+
+    void Start(const std::string& disc, const std::string& ini,
+               const std::string& moreDrives = "") {
+        dir_.Write("sys/v.disc", disc);
+        dir_.Write("sys/drives.ini", "[Drives]\nV=v.disc\n" + moreDrives);
+        if (!ini.empty()) {
+            dir_.Write("prog/lintel.ini", ini);
+        }
+        drives_ = std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{},
+                                                clock_);
+        engine_ = std::make_unique<TBarEngine>(view_, *drives_);
+        engine_->FormCreate(Paths());
+    }
+
+    TStartupPaths Paths() const {
+        return {dir_.File("prog"), dir_.File("prog/lintel.ini"), dir_.File("sys")};
+    }
+
+    // Puts another disc in V: through the tray, as a user would.
+    void SwapDisc(const std::string& disc) {
+        engine_->CDcore().OpenDoor();
+        dir_.Write("sys/v.disc", disc);
+        engine_->CDcore().CloseDoor();
+    }
+
+    std::string Read(const std::string& section, const std::string& key) {
+        return engine_->Settings()->ReadString(section, key, "<none>");
+    }
+
+    TempDir dir_;
+    StepClock clock_;
+    RecordingView view_;
+    std::unique_ptr<TDriveTable> drives_;
+    std::unique_ptr<TBarEngine> engine_;
+};
+
+// ---- disc identity
+
+TEST_F(BarEngineTest, AudioCdVolumeGivesTheVolumeFormIdentity) {
+    Start(std::string("volume Audio CD\nserial A3F\n") + kTwoTracks, "[Config]\r\nDrive=V:\r\n");
+    EXPECT_EQ(engine_->DiscId(), "0A3F");
+    EXPECT_EQ(Read("0A3F", "title"), "new disk");
+    EXPECT_EQ(Read("0A3F", "1"), "Track 2");
+    EXPECT_EQ(view_.discLabel, "<new disk / new artist>");
+    EXPECT_EQ(view_.trackLabel, "1. Track 1");
+    EXPECT_EQ(view_.menu, (TStringList{"1. Track 1", "2. Track 2"}));
+    EXPECT_EQ(view_.gaugeText, "0:00/3:08");  // track 1 runs from 0:02.00 to 3:10.05
+    EXPECT_EQ(view_.gaugeMax, 188066);
+    EXPECT_TRUE(view_.transport);
+    EXPECT_TRUE(view_.doorClosed);
+    EXPECT_TRUE(engine_->AudioDiscSeen());
+}
+
+TEST_F(BarEngineTest, OtherVolumeNamesGiveTheTrackTableIdentity) {
+    Start(std::string("volume MY DISC\nserial 1234\n") + kTwoTracks, "[Config]\r\nDrive=V:\r\n");
+    // (2×256) + (3×65536 + 10×256 + 5) + 0 + 22500 frames = 222185
+    EXPECT_EQ(engine_->DiscId(), "363E9");
+    EXPECT_EQ(engine_->CDcore().TimeFormat(), MCI_FORMAT_TMSF);
+}
+
+TEST_F(BarEngineTest, LegacyRecordIsCopiedUnderTheNewIdentity) {
+    std::string disc = "volume OTHER\nserial 1\ncda yes\n" + Sample("twelve-tracks.disc");
+    Start(disc,
+          "[Config]\r\nDrive=V:\r\n[12475433]\r\nEntryType=1\r\ntitle=Old\r\nartist=Band\r\n"
+          "0=First\r\n; kept\r\n");
+    EXPECT_EQ(engine_->ComputeLegacyDiscKey(), "12475433");
+    const std::string id = engine_->DiscId();
+    ASSERT_NE(id, "0");
+    EXPECT_NE(id, "12475433");
+    EXPECT_EQ(Read(id, "title"), "Old");
+    EXPECT_EQ(Read(id, "0"), "First");
+    EXPECT_EQ(Read(id, "11"), "");        // a missing name is copied empty
+    EXPECT_EQ(Read(id, "numtracks"), "12");
+    EXPECT_EQ(Read("12475433", "EntryType"), "1");  // the legacy record stays
+    EXPECT_EQ(view_.discLabel, "<Old / Band>");
+}
+
+TEST_F(BarEngineTest, RecordMarkedMinusOneIsCreatedAfresh) {
+    Start(std::string("volume Audio CD\nserial A3F\n") + kTwoTracks,
+          "[Config]\r\nDrive=V:\r\n[0a3f]\r\nEntryType=-1\r\ntitle=Stale\r\nother=x\r\n");
+    EXPECT_EQ(Read("0A3F", "EntryType"), "1");
+    EXPECT_EQ(Read("0A3F", "title"), "new disk");
+    EXPECT_EQ(Read("0A3F", "other"), "x");
+}
+
+// ---- the three disc states
+
+TEST_F(BarEngineTest, OneTrackWithoutTrack01CdaIsNotAnAudioCd) {
+    Start(Sample("single-without-cda.disc"), "[Config]\r\nDrive=V:\r\n");
+    EXPECT_EQ(engine_->DiscId(), "0");
+    EXPECT_EQ(view_.discLabel, "Not Audio CD");
+    EXPECT_EQ(view_.trackLabel, "Not Audio CD");
+    EXPECT_FALSE(view_.transport);
+    EXPECT_FALSE(view_.pauseAndEdit);
+    EXPECT_EQ(view_.closes, 0);  // no audio disc was seen before it
+
+    SwapDisc(Sample("single-with-cda.disc"));
+    engine_->CheckDisc();
+    EXPECT_NE(engine_->DiscId(), "0");
+    EXPECT_TRUE(view_.transport);
+}
+
+TEST_F(BarEngineTest, DataDiscAfterAnAudioDiscClosesTheBarWhenAsked) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\nCDROMClose=1\r\n");
+    ASSERT_NE(engine_->DiscId(), "0");
+    SwapDisc(Sample("data.disc"));
+    engine_->CheckDisc();
+    EXPECT_EQ(view_.discLabel, "Not Audio CD");
+    EXPECT_EQ(view_.closes, 1);
+}
+
+TEST_F(BarEngineTest, EmptyDriveShowsNoDisc) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\n");
+    SwapDisc("");  // an empty description is an unreadable disc
+    engine_->CheckDisc();
+    EXPECT_EQ(engine_->DiscId(), "0");
+    EXPECT_EQ(view_.discLabel, "No Disc");
+    EXPECT_EQ(view_.gaugeText, "none");
+    EXPECT_EQ(view_.gaugeProgress, 0);
+    EXPECT_FALSE(view_.transport);
+    EXPECT_FALSE(engine_->TitleLines().empty());  // kept until the disc is removed
+}
+
+TEST_F(BarEngineTest, RemovingTheDiscClearsTitlesAndMenus) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\n");
+    engine_->DiscRemoved();
+    EXPECT_EQ(engine_->DiscId(), "0");
+    EXPECT_TRUE(engine_->TitleLines().empty());
+    EXPECT_TRUE(view_.menu.empty());
+    EXPECT_FALSE(view_.doorClosed);
+    EXPECT_TRUE(view_.panelVisible);
+    EXPECT_EQ(view_.trackLabel, "No Disc");
+}
+
+TEST_F(BarEngineTest, RecheckingTheSameDiscReadsNothingAgain) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\n");
+    const int sets = view_.discLabelSets;
+    engine_->Settings()->WriteString(engine_->DiscId(), "title", "Edited elsewhere");
+    engine_->CheckDisc();
+    EXPECT_EQ(view_.discLabelSets, sets);
+    EXPECT_EQ(view_.discLabel, "<new disk / new artist>");
+}
+
+// With no drive chosen, the first check stores the first CD-ROM drive in letter order
+// and shows no disc; the next check looks at that drive.
+TEST_F(BarEngineTest, FirstCheckChoosesTheFirstCdRomDrive) {
+    dir_.Write("sys/w.disc", kTwoTracks);
+    Start(kTwoTracks, "", "W=w.disc\n");
+    EXPECT_EQ(Read("Config", "Drive"), "V:");
+    EXPECT_EQ(view_.discLabel, "No Disc");
+    engine_->CheckDisc();
+    EXPECT_NE(engine_->DiscId(), "0");
+}
+
+TEST_F(BarEngineTest, AutoPlayStartsUnlessResumeDecides) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\nAutoPlay=1\r\n");
+    EXPECT_EQ(engine_->CDcore().QueryMode(), static_cast<int>(CdMode::Playing));
+    engine_->FormClose();
+    EXPECT_EQ(engine_->CDcore().QueryMode(), static_cast<int>(CdMode::Stopped));
+}
+
+TEST_F(BarEngineTest, AutoPlayWaitsWhenResumeIsOn) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\nAutoPlay=1\r\nResumption=1\r\n");
+    EXPECT_EQ(engine_->CDcore().QueryMode(), static_cast<int>(CdMode::Stopped));
+}
+
+// ---- start-up and close
+
+TEST_F(BarEngineTest, DeviceThatCannotOpenIsReportedOnceAndNeverStopped) {
+    Start(kTwoTracks, "[Config]\r\nDrive=Q:\r\n");
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0],
+              cp932::Literal("CDデバイスをオープンできませんでした。\rLintelを終了し、"
+                             "他のＣＤプレーヤーも終了してください。\rその後、Lintelを再実行して下さい。"));
+    EXPECT_TRUE(engine_->DeviceUnavailable());
+    EXPECT_NO_THROW(engine_->FormClose());  // a stop would raise the no-device error
+}
+
+TEST_F(BarEngineTest, FirstStartImportsCdplayerIniOnce) {
+    dir_.Write("sys/cdplayer.ini", "[0A3F]\r\nEntryType=1\r\ntitle=Imported\r\n");
+    Start(std::string("volume Audio CD\nserial A3F\n") + kTwoTracks, "");
+    ASSERT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(view_.messages[0],
+              cp932::Literal("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
+    EXPECT_EQ(ReadBytes(dir_.File("prog/lintel.ini")),
+              "[0A3F]\r\nEntryType=1\r\ntitle=Imported\r\n");
+    EXPECT_EQ(Read("0A3F", "title"), "Imported");  // found under the same identity
+
+    RecordingView second;
+    TBarEngine again(second, *drives_);
+    engine_.reset();  // frees the drive for the second start
+    again.FormCreate(Paths());
+    EXPECT_TRUE(second.messages.empty());
+}
+
+TEST_F(BarEngineTest, ExistingSettingsFileIsNeverReplacedByTheImport) {
+    dir_.Write("sys/cdplayer.ini", "[X]\r\na=1\r\n");
+    Start(kTwoTracks, " ");
+    EXPECT_TRUE(view_.messages.empty());
+    EXPECT_EQ(Read("X", "a"), "<none>");
+}
+
+TEST_F(BarEngineTest, CloseStoresTheEdgeAndWritesTheFileBack) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\nPosition=1\r\nTimerInt=250\r\n");
+    EXPECT_EQ(view_.edge, TBarEdge::Bottom);
+    EXPECT_EQ(view_.timerInterval, 250);
+    view_.edge = TBarEdge::Top;
+    engine_->FormClose();
+    EXPECT_EQ(engine_->FormDestroy(), std::nullopt);
+    EXPECT_NE(ReadBytes(dir_.File("prog/lintel.ini")).find("Position=0\r\n"), std::string::npos);
+}
+
+TEST_F(BarEngineTest, TimerIntervalThatIsNoNumberKeepsTheDefault) {
+    Start(kTwoTracks, "[Config]\r\nDrive=V:\r\nTimerInt=fast\r\n");
+    EXPECT_EQ(view_.timerInterval, 1000);
+}
+
+}  // namespace
+}  // namespace lintel

@@ -1,0 +1,53 @@
+// A bar window that records what the engine asks of it, for tests without widgets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "playback/BarView.h"
+
+namespace lintel::test {
+
+class RecordingView : public TBarView {
+public:
+    std::string discLabel, trackLabel, gaugeText;
+    int gaugeMax = -1, gaugeProgress = -1, markedTrack = 0, timerInterval = -1;
+    int discLabelSets = 0, layouts = 0, closes = 0;
+    bool transport = true, pauseAndEdit = true, doorClosed = false, panelVisible = true;
+    bool timerEnabled = false;
+    TStringList menu;
+    std::vector<std::string> messages;
+    TBarEdge edge = TBarEdge::Bottom;
+
+    void SetDiscLabel(const std::string& text) override {
+        discLabel = text;
+        ++discLabelSets;
+    }
+    void SetTrackLabel(const std::string& text) override { trackLabel = text; }
+    void LayoutBar() override { ++layouts; }
+    void SetGaugeMax(int value) override { gaugeMax = value; }
+    void SetGaugeProgress(int value) override { gaugeProgress = value; }
+    void SetGaugeText(const std::string& text) override { gaugeText = text; }
+    void ShowOperationPanel() override { panelVisible = true; }
+    void HideOperationPanel() override { panelVisible = false; }
+    void EnableTransport(bool t, bool p) override {
+        transport = t;
+        pauseAndEdit = p;
+    }
+    void SetDoorState(bool closed) override { doorClosed = closed; }
+    void BuildTrackMenus(const TStringList& captions) override { menu = captions; }
+    void ClearTrackMenus() override { menu.clear(); }
+    void MarkCurrentTrack(int track) override { markedTrack = track; }
+    void ResetPlayModeChoice() override {}
+    void ApplyStoredSettings(TIniStore&) override {}
+    void SaveLayout(TIniStore&) override {}
+    void SetEdge(TBarEdge e) override { edge = e; }
+    TBarEdge Edge() const override { return edge; }
+    void ReapplyEdge() override {}
+    void SetTimerInterval(int ms) override { timerInterval = ms; }
+    void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void CloseBar() override { ++closes; }
+};
+
+}  // namespace lintel::test
