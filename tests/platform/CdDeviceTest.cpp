@@ -10,6 +10,7 @@
 #include "platform/CdTime.h"
 #include "platform/VirtualCdDevice.h"
 #include "platform/VirtualDisc.h"
+#include "support/StepClock.h"
 #include "support/TempDir.h"
 
 namespace lintel {
@@ -250,14 +251,7 @@ TEST(VirtualDisc, FileErrorsNameTheFile) {
 
 // ---- The virtual drive ---------------------------------------------------------------
 
-class StepClock : public CdClock {
-public:
-    std::chrono::milliseconds Now() const override { return now_; }
-    void Step(std::chrono::milliseconds d) { now_ += d; }
-
-private:
-    std::chrono::milliseconds now_{100000};
-};
+using test::StepClock;
 
 class VirtualDrive : public ::testing::Test {
 protected:
@@ -270,7 +264,7 @@ protected:
 
     TempDir dir_;
     std::string disc_;
-    StepClock clock_;
+    StepClock clock_{std::chrono::milliseconds(100000)};
 };
 
 TEST_F(VirtualDrive, RefusesEverythingUntilOpen) {

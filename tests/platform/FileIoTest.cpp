@@ -1,39 +1,19 @@
 #include "platform/FileIo.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace lintel {
 namespace {
 
+using test::FileSizeLimit;
 using test::ReadBytes;
 using test::TempDir;
-
-// Lowers the largest file this process may write, as a full disk would, for one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
 
 std::size_t FilesIn(const TempDir& dir) {
     std::size_t n = 0;

@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace lintel {
@@ -372,15 +373,10 @@ TEST_F(FileSystemTest, FailuresLeaveNoTargetAndNoTemporaryFile) {
 
     // A write that stops half-way (here at a file size limit) must not leave a partial file.
     std::string from = dir_.Write("cdplayer.ini", std::string(5000, 'x'));
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    CopyResult cut = CopyFileNoOverwrite(from, to);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    CopyResult cut = [&] {
+        test::FileSizeLimit limit(1000);
+        return CopyFileNoOverwrite(from, to);
+    }();
     EXPECT_EQ(cut.status, CopyResult::Status::Failed);
     EXPECT_EQ(Listing(dir_.Path()), (std::set<std::string>{"cdplayer.ini", "source"}));
 }

@@ -9,11 +9,12 @@ namespace lintel::test {
 
 class StepClock : public CdClock {
 public:
+    explicit StepClock(std::chrono::milliseconds start = {}) : now_(start) {}
     std::chrono::milliseconds Now() const override { return now_; }
     void Step(std::chrono::milliseconds d) { now_ += d; }
 
 private:
-    std::chrono::milliseconds now_{0};
+    std::chrono::milliseconds now_;
 };
 
 }  // namespace lintel::test

@@ -2,13 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 
 #include "platform/Cp932.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace lintel {
@@ -207,16 +206,12 @@ TEST_F(IniStoreTest, UnreadableFileIsNeverOverwritten) {
 TEST_F(IniStoreTest, FailedWriteBackKeepsFileAndChanges) {
     auto store = Open("[S]\r\nk=old\r\n");
     store->WriteString("S", "k", std::string(200, 'n'));
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    auto error = store->UpdateFile();
-    EXPECT_THROW(store->WriteString("", "", ""), std::runtime_error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::optional<std::string> error;
+    {
+        test::FileSizeLimit limit(16);
+        error = store->UpdateFile();
+        EXPECT_THROW(store->WriteString("", "", ""), std::runtime_error);
+    }
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(Written(), "[S]\r\nk=old\r\n");
     EXPECT_TRUE(store->Changed());
