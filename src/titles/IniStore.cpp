@@ -33,6 +33,17 @@ std::optional<LineSpan> FindKey(const std::string& body, std::string_view key) {
     return std::nullopt;
 }
 
+// Whether a CR stands anywhere but right before an LF. Written so that the compiler scans
+// in vector steps: it runs over every byte of the file, and saves a second search per line.
+bool HasLoneCr(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    unsigned char lone = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        lone |= static_cast<unsigned char>((bytes[i] == '\r') & (bytes[i + 1] != '\n'));
+    }
+    return lone != 0 || (!text.empty() && text.back() == '\r');
+}
+
 // A line break inside a written name or value would add lines, or even a section header,
 // to the file at the next load; it becomes a blank instead.
 std::string WithoutLineBreaks(std::string text) {
@@ -251,12 +262,15 @@ void TIniStore::Parse(std::string_view contents) {
     const char* data = contents.data();
     const std::size_t size = contents.size();
     sections_.Reserve(size / 256);  // a title record takes a few hundred bytes
+    const bool loneCr = HasLoneCr(contents);
     std::size_t pos = 0;
     while (pos < size) {
-        // A line ends at CR LF, LF or a lone CR.
+        // A line ends at CR LF, LF or a lone CR. Without lone CRs one search finds it.
         const void* lf = std::memchr(data + pos, '\n', size - pos);
         std::size_t end = lf ? static_cast<const char*>(lf) - data : size;
-        if (const void* cr = std::memchr(data + pos, '\r', end - pos)) {
+        if (!loneCr) {
+            end -= (end > pos && data[end - 1] == '\r');
+        } else if (const void* cr = std::memchr(data + pos, '\r', end - pos)) {
             end = static_cast<const char*>(cr) - data;
         }
         std::string_view line = cp932::Cut(contents.substr(pos, end - pos), kMaxLine);
@@ -265,7 +279,7 @@ void TIniStore::Parse(std::string_view contents) {
             pos += (data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n') ? 2 : 1;
         }
 
-        if (line.empty() || line == "\x1A") {
+        if (line.empty() || (line.size() == 1 && line[0] == '\x1A')) {
             continue;
         }
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
