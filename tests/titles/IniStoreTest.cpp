@@ -52,6 +52,18 @@ TEST_F(IniStoreTest, LoaderKeepsTheFirstOfDuplicateSectionsAndEmptyOnes) {
     EXPECT_THAT(names, ElementsAre("3A2F1", "x"));  // the empty [x] is still readable
 }
 
+// LF, CR LF and lone CR all end a line, also a CR as the file's very last byte.
+TEST_F(IniStoreTest, EveryKindOfLineEndEndsALine) {
+    auto store = Open("[a]\nx=1\r\ny=2\rz=3\r");
+    TStringList lines;
+    store->ReadSectionValues("a", lines);
+    EXPECT_THAT(lines, ElementsAre("x=1", "y=2", "z=3"));
+    store = Open("[a]\r\nx=1\r\nz=3\r");
+    lines.clear();
+    store->ReadSectionValues("a", lines);
+    EXPECT_THAT(lines, ElementsAre("x=1", "z=3"));
+}
+
 TEST_F(IniStoreTest, BinaryGarbageNeverBreaksTheLoader) {
     using namespace std::string_literals;
     auto store = Open("[a]\r\n\0\r\n\0=\0\x1A\r\n\x1A\n[\x83]\n\xFF\xFE=\x81"s);
