@@ -1,0 +1,80 @@
+#include "app/Glyphs.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPolygonF>
+
+namespace lintel {
+
+namespace {
+
+// Shapes are laid out on a 12-unit grid and scaled to the requested size.
+constexpr double kGrid = 12.0;
+
+QPolygonF Triangle(double x0, double x1, bool pointRight) {
+    if (pointRight)
+        return QPolygonF({QPointF(x0, 2), QPointF(x1, 6), QPointF(x0, 10)});
+    return QPolygonF({QPointF(x1, 2), QPointF(x0, 6), QPointF(x1, 10)});
+}
+
+void Draw(QPainter& p, TGlyph glyph) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    switch (glyph) {
+        case TGlyph::Play:
+            p.drawPolygon(Triangle(3, 10, true));
+            break;
+        case TGlyph::Pause:
+            p.drawRect(QRectF(3, 2, 2.5, 8));
+            p.drawRect(QRectF(6.5, 2, 2.5, 8));
+            break;
+        case TGlyph::Stop:
+            p.drawRect(QRectF(2.5, 2.5, 7, 7));
+            break;
+        case TGlyph::Prev:
+            p.drawRect(QRectF(2, 2, 1.5, 8));
+            p.drawPolygon(Triangle(3.5, 10, false));
+            break;
+        case TGlyph::Next:
+            p.drawPolygon(Triangle(2, 8.5, true));
+            p.drawRect(QRectF(8.5, 2, 1.5, 8));
+            break;
+        case TGlyph::Eject:
+            p.drawPolygon(QPolygonF({QPointF(6, 1.5), QPointF(10.5, 6.5), QPointF(1.5, 6.5)}));
+            p.drawRect(QRectF(1.5, 8, 9, 2));
+            break;
+        case TGlyph::Close:
+            p.drawRect(QRectF(1.5, 2, 9, 2));
+            p.drawPolygon(QPolygonF({QPointF(1.5, 5.5), QPointF(10.5, 5.5), QPointF(6, 10.5)}));
+            break;
+        case TGlyph::Exit: {
+            QPen pen(Qt::black, 1.8);
+            pen.setCapStyle(Qt::RoundCap);
+            p.setPen(pen);
+            p.drawLine(QPointF(3, 3), QPointF(9, 9));
+            p.drawLine(QPointF(9, 3), QPointF(3, 9));
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+QImage GlyphImage(TGlyph glyph, int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / kGrid, size / kGrid);
+    Draw(p, glyph);
+    return image;
+}
+
+QIcon GlyphIcon(TGlyph glyph) {
+    QIcon icon;
+    for (int size : {12, 16, 24}) icon.addPixmap(QPixmap::fromImage(GlyphImage(glyph, size)));
+    return icon;
+}
+
+}  // namespace lintel

@@ -1,0 +1,56 @@
+// The program's entry: one copy per executable name, then the bar until it closes.
+#include <QApplication>
+#include <cstdio>
+
+#include "app/ProgramPaths.h"
+#include "app/main.h"
+#include "platform/Cp932.h"
+#include "platform/Drives.h"
+#include "platform/Executable.h"
+#include "platform/InstanceGuard.h"
+#include "platform/SystemFolder.h"
+#include "platform/VirtualCdDevice.h"
+#include "widgets/Fonts.h"
+
+int main(int argc, char** argv) {
+    using namespace lintel;
+
+    // Before anything shows: a second copy under the same name ends without a trace.
+    InstanceGuard guard = InstanceGuard::AcquireForProgram();
+    if (guard.GetStatus() == InstanceGuard::Status::AnotherRunning)
+        return 0;
+    if (guard.GetStatus() == InstanceGuard::Status::Failed) {
+        // Running unguarded beats not running at all; the user is told why.
+        std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(guard.Error()).c_str());
+    }
+
+    const std::string exe = ExecutablePath();
+    if (exe.empty()) {
+        std::fprintf(stderr, "lintel: the program cannot tell where its own file lies\n");
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Lintel"));
+    // The bar closes the program itself; a closed message box must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    RegisterFontSubstitutes();
+
+    FolderResult systemFolder = SystemFolder();
+    if (!systemFolder.Ok())
+        std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(systemFolder.error).c_str());
+
+    SteadyCdClock clock;
+    TDriveTable drives(systemFolder.path, clock);
+    for (const std::string& warning : drives.Warnings())
+        std::fprintf(stderr, "lintel: drives.ini: %s\n", cp932::ToUtf8(warning).c_str());
+
+    int code = 0;
+    {
+        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path));
+        frmMain.Startup();
+        QApplication::exec();
+        code = frmMain.FormDestroy();
+    }
+    return code;
+}

@@ -1,0 +1,440 @@
+#include "app/main.h"
+
+#include <signal.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <QThread>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/SignalWake.h"
+#include "app/TaskbarHint.h"
+#include "platform/Cp932.h"
+#include "widgets/Bevelclk.h"
+#include "widgets/Fonts.h"
+#include "widgets/QtText.h"
+#include "widgets/ShadowLabel.h"
+#include "widgets/TextGauges.h"
+
+namespace lintel {
+
+namespace {
+
+QString Text(const char* utf8) {
+    return FromCp932(cp932::Literal(utf8));
+}
+
+int LoopLevel() {
+    return QThread::currentThread()->loopLevel();
+}
+
+void SetUpLabel(TShadowLabel& label, int left, int top) {
+    // White text in a black outline of one pixel, over whatever lies behind the bar.
+    label.SetShowAccelChar(false);
+    label.SetTransparent(true);
+    label.SetFontColor(clWhite);
+    label.Shadow().SetColor(clBlack);
+    label.Shadow().SetOffsetLeft(1);
+    label.Shadow().SetOffsetTop(1);
+    label.Highlight().SetColor(clBlack);
+    label.Highlight().SetOffsetLeft(-1);
+    label.Highlight().SetOffsetTop(-1);
+    QFont font(ProportionalGothicName());
+    font.setPixelSize(12);
+    label.setFont(font);
+    label.SetAutoSize(true);
+    label.move(left, top);
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), engine_(*this, drives) {
+    setWindowTitle(QStringLiteral("Lintel"));
+    setFixedSize(kBarWidth, kBarHeight);
+    // A dark face in place of the desktop behind the bar, so the white outlined labels
+    // read; the panel keeps the ordinary button face.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QColor(40, 44, 52));
+    setPalette(face);
+    setAutoFillBackground(true);
+    BuildControls();
+    KeepOutOfTaskbar(*this);
+
+    // Installed before the engine starts, so a signal during a start-up message closes
+    // that message instead of killing the program half-way.
+    signalWake_ = new TSignalWake(this);
+    signalWake_->OnSignal = [this](int signo) { SignalArrived(signo); };
+
+    timer1_.setTimerType(Qt::CoarseTimer);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    Dispatch([&] { engine_.FormCreate(paths); });
+}
+
+TfrmMain::~TfrmMain() {
+    delete signalWake_;
+    signalWake_ = nullptr;
+    timer1_.stop();
+    if (!destroyed_) {
+        destroyed_ = true;
+        try {
+            if (auto error = engine_.FormDestroy())
+                ReportOnStandardError(*error);
+        } catch (const std::exception& e) {
+            ReportOnStandardError(e.what());
+        }
+    }
+}
+
+void TfrmMain::BuildControls() {
+    slbCDName_ = new TShadowLabel(this);
+    SetUpLabel(*slbCDName_, 8, 4);
+    slbTrack_ = new TShadowLabel(this);
+    SetUpLabel(*slbTrack_, 184, 4);
+
+    gagTrTime_ = new TTextGauge(this);
+    gagTrTime_->setGeometry(480, 4, 144, 12);
+    gagTrTime_->SetText("0:00/0:00");
+    gagTrTime_->SetForeColor(clLime);
+    gagTrTime_->SetBackColor(clGreen);
+
+    pnlOperation_ = new QWidget(this);
+    pnlOperation_->setPalette(QApplication::palette());
+    pnlOperation_->setGeometry(361, 2, 258, 18);
+    pnlOperation_->setAutoFillBackground(true);
+
+    bvlFrame_ = new TBevelclk(pnlOperation_);
+    bvlFrame_->setGeometry(4, 0, 9, 18);
+    bvlFrame_->SetShape(TBevelShape::bsFrame);
+    bvlFrame_->SetStyle(TBevelStyle::bsRaised);
+
+    sbtPlay_ = AddButton(16, 35, TGlyph::Play, "再生", &TfrmMain::sbtPlayClick);
+    sbtPause_ = AddButton(50, 18, TGlyph::Pause, "一時停止", &TfrmMain::sbtPauseClick);
+    sbtStop_ = AddButton(67, 18, TGlyph::Stop, "停止", &TfrmMain::sbtStopClick);
+    sbtPrev_ = AddButton(84, 18, TGlyph::Prev, "前曲", &TfrmMain::sbtPrevClick);
+    sbtNext_ = AddButton(101, 20, TGlyph::Next, "次曲", &TfrmMain::sbtNextClick);
+    sbtEject_ = AddButton(118, 18, TGlyph::Eject, "取り出し", &TfrmMain::sbtEjectClick);
+    // Eject and close tray share one place; the door state shows one of them.
+    sbtClose_ = AddButton(118, 18, TGlyph::Close, "閉", &TfrmMain::sbtCloseClick);
+    sbtClose_->hide();
+    sbtExit_ = AddButton(236, 18, TGlyph::Exit, "終了", &TfrmMain::sbtExitClick);
+}
+
+QToolButton* TfrmMain::AddButton(int left, int width, TGlyph glyph, const char* hintUtf8,
+                                 void (TfrmMain::*click)()) {
+    auto* button = new QToolButton(pnlOperation_);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(left, 0, width, 18);
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(12, 12));
+    button->setToolTip(Text(hintUtf8));
+    connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
+    return button;
+}
+
+// ---- start and end
+
+void TfrmMain::Startup() {
+    ReapplyEdge();
+    show();
+    Dispatch([this] {
+        engine_.FormShow();
+        // The panel goes where the user last dragged it; by default the bottom right.
+        if (TIniStore* settings = engine_.Settings()) {
+            const int x =
+                settings->ReadInteger("iPosition", "Op_X", width() - pnlOperation_->width());
+            const int y =
+                settings->ReadInteger("iPosition", "Op_Y", height() - pnlOperation_->height());
+            // A stored place off the bar would leave the buttons out of reach for good.
+            pnlOperation_->move(std::clamp(x, 0, std::max(0, width() - pnlOperation_->width())),
+                                std::clamp(y, 0, std::max(0, height() - pnlOperation_->height())));
+        }
+    });
+    startupComplete_ = true;
+    UpdateTimer();
+    // The first event the main loop delivers marks its level: a close waits until every
+    // loop nested above it (message boxes, dialogs, menus) has ended.
+    QTimer::singleShot(0, this, [this] {
+        baseLoopLevel_ = LoopLevel();
+        running_ = true;
+        if (closeRequested_)
+            CloseWhenUnwound();
+    });
+}
+
+int TfrmMain::FormDestroy() {
+    if (destroyed_)
+        return 0;
+    destroyed_ = true;
+    timer1_.stop();
+    std::optional<std::string> error;
+    try {
+        error = engine_.FormDestroy();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!error)
+        return 0;
+    if (closedBySignal_)
+        ReportOnStandardError(*error);
+    else
+        ShowMessage(*error);
+    return 1;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        timer1_.stop();
+        Dispatch([this] { engine_.FormClose(); });
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TfrmMain::CloseBar() {
+    CloseWhenUnwound();
+}
+
+void TfrmMain::CloseWhenUnwound() {
+    closeRequested_ = true;
+    if (closed_ || !running_)
+        return;  // Startup() closes once the main loop runs
+    if (LoopLevel() > baseLoopLevel_) {
+        if (!closeRetryPending_) {
+            closeRetryPending_ = true;
+            QTimer::singleShot(20, this, [this] {
+                closeRetryPending_ = false;
+                CloseWhenUnwound();
+            });
+        }
+        return;
+    }
+    close();
+}
+
+void TfrmMain::SignalArrived(int signo) {
+    if (!closed_ && engine_.Settings() == nullptr) {
+        // Nothing may be written before the store exists: end of the signal, as if it had
+        // not been caught.
+        ::signal(signo, SIG_DFL);
+        ::raise(signo);
+        return;
+    }
+    closedBySignal_ = true;
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!popup->close())
+            break;
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    CloseWhenUnwound();
+}
+
+// ---- the one dispatch point
+
+void TfrmMain::Dispatch(const std::function<void()>& command) {
+    std::string error;
+    try {
+        command();
+        return;
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = cp932::Literal("不明なエラーが発生しました。");
+    }
+    // Ticks go on while an error box is open; a device that fails every tick must not
+    // pile up boxes, so a second error waits on standard error instead.
+    if (errorBoxesOpen_ > 0 || closedBySignal_) {
+        ReportOnStandardError(error);
+        return;
+    }
+    ++errorBoxesOpen_;
+    try {
+        ShowMessage(error);
+    } catch (...) {
+        ReportOnStandardError(error);
+    }
+    --errorBoxesOpen_;
+}
+
+void TfrmMain::ReportOnStandardError(const std::string& text) const {
+    std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(text).c_str());
+    std::fflush(stderr);
+}
+
+void TfrmMain::ShowMessage(const std::string& text) {
+    if (closedBySignal_) {
+        ReportOnStandardError(text);
+        return;
+    }
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("Lintel"));
+    box.setIcon(QMessageBox::NoIcon);
+    // Disc and track titles come from files: never let them be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(UnifyLineBreaks(FromCp932(text)));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+// ---- events
+
+void TfrmMain::sbtPlayClick() {
+    Dispatch([this] { engine_.sbtPlayClick(); });
+}
+void TfrmMain::sbtPauseClick() {
+    Dispatch([this] { engine_.CDcore().TogglePause(); });
+}
+void TfrmMain::sbtStopClick() {
+    Dispatch([this] {
+        engine_.CDcore().StopPlay();
+        engine_.CDcore().RewindToStart();
+    });
+}
+void TfrmMain::sbtPrevClick() {
+    Dispatch([this] { engine_.CDcore().SeekPreviousTrack(); });
+}
+void TfrmMain::sbtNextClick() {
+    Dispatch([this] { engine_.CDcore().SeekNextTrack(); });
+}
+void TfrmMain::sbtEjectClick() {
+    Dispatch([this] {
+        engine_.CDcore().OpenDoor();
+        engine_.DiscRemoved();
+    });
+}
+void TfrmMain::sbtCloseClick() {
+    Dispatch([this] {
+        engine_.CDcore().CloseDoor();
+        engine_.SetDoorState(true);
+    });
+}
+void TfrmMain::sbtExitClick() {
+    Dispatch([this] { engine_.sbtExitClick(); });
+}
+void TfrmMain::Timer1Timer() {
+    Dispatch([] {});
+}
+
+// ---- TBarView
+
+void TfrmMain::SetDiscLabel(const std::string& text) {
+    slbCDName_->SetCaption(text);
+}
+void TfrmMain::SetTrackLabel(const std::string& text) {
+    slbTrack_->SetCaption(text);
+}
+
+void TfrmMain::LayoutBar() {
+    // One row, disc label first, gauge at the top right.
+    slbCDName_->move(4, 4);
+    slbTrack_->move(slbCDName_->width() + 16, 4);
+    gagTrTime_->move(width() - gagTrTime_->width() - 4, 4);
+    if (pnlOperation_->y() > height())
+        pnlOperation_->move(pnlOperation_->x(), height() - pnlOperation_->height());
+}
+
+void TfrmMain::SetGaugeMax(int maxValue) {
+    gagTrTime_->SetMaxValue(maxValue);
+}
+void TfrmMain::SetGaugeProgress(int value) {
+    gagTrTime_->SetProgress(value);
+}
+void TfrmMain::SetGaugeText(const std::string& text) {
+    gagTrTime_->SetText(text);
+}
+
+void TfrmMain::ShowOperationPanel() {
+    pnlOperation_->show();
+}
+void TfrmMain::HideOperationPanel() {
+    pnlOperation_->hide();
+    opePanelChecked_ = false;
+}
+
+void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
+    for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_}) b->setEnabled(transport);
+    sbtPause_->setEnabled(pauseAndEdit);
+}
+
+void TfrmMain::SetDoorState(bool closed) {
+    sbtEject_->setVisible(closed);
+    sbtClose_->setVisible(!closed);
+}
+
+void TfrmMain::BuildTrackMenus(const TStringList& captions) {
+    trackMenuCaptions_ = captions;
+    markedTrack_ = 0;
+}
+void TfrmMain::ClearTrackMenus() {
+    trackMenuCaptions_.clear();
+    markedTrack_ = 0;
+}
+void TfrmMain::MarkCurrentTrack(int track) {
+    markedTrack_ = track;
+}
+void TfrmMain::ResetPlayModeChoice() {}
+
+void TfrmMain::ApplyStoredSettings(TIniStore&) {}
+
+void TfrmMain::SaveLayout(TIniStore& settings) {
+    if (settings.ReadInteger("TimeBar", "Position", 0) == 3) {
+        settings.WriteInteger("iPosition", "Tb_X", gagTrTime_->x());
+        settings.WriteInteger("iPosition", "Tb_Y", gagTrTime_->y());
+    }
+    if (settings.ReadInteger("Config", "Order", 0) == 4) {
+        settings.WriteInteger("iPosition", "DocH", height());
+        settings.WriteInteger("iPosition", "Cn_X", slbCDName_->x());
+        settings.WriteInteger("iPosition", "Cn_Y", slbCDName_->y());
+        settings.WriteInteger("iPosition", "Tr_X", slbTrack_->x());
+        settings.WriteInteger("iPosition", "Tr_Y", slbTrack_->y());
+    }
+}
+
+void TfrmMain::SetEdge(TBarEdge edge) {
+    edge_ = edge;
+    ReapplyEdge();
+}
+
+void TfrmMain::ReapplyEdge() {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s || edge_ == TBarEdge::Floating)
+        return;
+    const QRect g = s->geometry();
+    move(g.left(), edge_ == TBarEdge::Top ? g.top() : g.top() + g.height() - height());
+}
+
+void TfrmMain::SetTimerInterval(int milliseconds) {
+    timerInterval_ = milliseconds;
+    UpdateTimer();
+}
+void TfrmMain::SetTimerEnabled(bool enabled) {
+    timerWanted_ = enabled;
+    UpdateTimer();
+}
+
+void TfrmMain::UpdateTimer() {
+    // Qt would fire a zero interval on every pass of the loop; here 0 means stopped.
+    if (!startupComplete_ || closed_ || !timerWanted_ || timerInterval_ <= 0) {
+        timer1_.stop();
+        return;
+    }
+    if (timer1_.interval() != timerInterval_)
+        timer1_.setInterval(timerInterval_);
+    if (!timer1_.isActive())
+        timer1_.start();
+}
+
+}  // namespace lintel

@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QToolButton>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "AppTest.h"
+#include "app/main.h"
+#include "platform/Cp932.h"
+#include "playback/MediaPlayer.h"
+#include "support/StepClock.h"
+#include "support/TempDir.h"
+#include "widgets/QtText.h"
+#include "widgets/ShadowLabel.h"
+#include "widgets/TextGauges.h"
+
+namespace lintel {
+namespace {
+
+using test::BoxAnswerer;
+using test::PumpUntil;
+using test::ReadBytes;
+using test::StepClock;
+using test::TempDir;
+
+QString Text(const char* utf8) {
+    return FromCp932(cp932::Literal(utf8));
+}
+
+const char kTwoTracks[] = "track 00:02:00\ntrack 03:10:05\nleadout 05:02:00\n";
+
+// The bar on a virtual drive V: in a scratch program folder and system folder. Message
+// boxes are answered with OK and their texts kept.
+class BarWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        std::filesystem::create_directories(dir_.File("prog"));
+        std::filesystem::create_directories(dir_.File("sys"));
+        dir_.Write("sys/v.disc", kTwoTracks);
+        dir_.Write("sys/drives.ini", "[Drives]\nV=v.disc\n");
+    }
+
+    void Create(const std::string& settingsFile = "") {
+        drives_ =
+            std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
+        TStartupPaths paths{dir_.File("prog"),
+                            settingsFile.empty() ? dir_.File("prog/lintel.ini") : settingsFile,
+                            dir_.File("sys")};
+        bar_ = std::make_unique<TfrmMain>(*drives_, paths);
+    }
+
+    void Start(const std::string& settingsFile = "") {
+        Create(settingsFile);
+        bar_->Startup();
+        // The close path needs the main loop's first pass.
+        QApplication::processEvents();
+    }
+
+    std::string Ini() { return ReadBytes(dir_.File("prog/lintel.ini")); }
+
+    TempDir dir_;
+    StepClock clock_;
+    BoxAnswerer answerer_;
+    std::unique_ptr<TDriveTable> drives_;
+    std::unique_ptr<TfrmMain> bar_;
+};
+
+// ---- start-up
+
+TEST_F(BarWindowTest, FirstStartImportsCdplayerIniWithItsMessageAndTheNextStartDoesNot) {
+    dir_.Write("sys/cdplayer.ini", "[Config]\r\nDrive=V:\r\n\r\n[ABCD]\r\ntitle=Old\r\n");
+    Start();
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    EXPECT_EQ(answerer_.texts[0],
+              Text("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
+    EXPECT_NE(Ini().find("[ABCD]"), std::string::npos);
+    EXPECT_EQ(bar_->Engine().DiscId(), "50200");  // the copied Drive=V: found the disc
+
+    bar_->close();
+    EXPECT_EQ(bar_->FormDestroy(), 0);
+    bar_.reset();
+    Start();
+    EXPECT_EQ(answerer_.texts.size(), 1u) << "the import happens on the first start only";
+}
+
+TEST_F(BarWindowTest, DeviceThatCannotOpenIsReportedOnceInThreeLinesAndTheBarComesUp) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=Q:\r\n");
+    Start();
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    EXPECT_EQ(answerer_.texts[0],
+              Text("CDデバイスをオープンできませんでした。\nLintelを終了し、他のＣＤプレーヤーも"
+                   "終了してください。\nその後、Lintelを再実行して下さい。"));
+    EXPECT_TRUE(bar_->Engine().DeviceUnavailable());
+    EXPECT_TRUE(bar_->isVisible());
+    EXPECT_TRUE(bar_->Timer1().isActive());
+    // The ticks that follow raise nothing more.
+    PumpUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(answerer_.texts.size(), 1u);
+}
+
+TEST_F(BarWindowTest, ALoadedDiscFillsLabelsGaugeAndControls) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    EXPECT_TRUE(answerer_.texts.empty());
+    EXPECT_EQ(bar_->slbCDName()->Caption(), "<new disk / new artist>");
+    EXPECT_EQ(bar_->slbTrack()->Caption(), "1. Track 1");
+    EXPECT_EQ(bar_->gagTrTime()->Text(), "0:00/3:08");
+    EXPECT_EQ(bar_->gagTrTime()->MaxValue(), 188066);  // 3:08:05 of track 1 in ms
+    EXPECT_TRUE(bar_->sbtPlay()->isEnabled());
+    EXPECT_TRUE(bar_->sbtPause()->isEnabled());
+    EXPECT_FALSE(bar_->sbtEject()->isHidden());
+    EXPECT_TRUE(bar_->sbtClose()->isHidden());
+    ASSERT_EQ(bar_->TrackMenuCaptions().size(), 2u);
+    // One row: the track label follows the disc label, the gauge sits top right.
+    EXPECT_EQ(bar_->slbTrack()->x(), bar_->slbCDName()->width() + 16);
+    EXPECT_EQ(bar_->gagTrTime()->x(), TfrmMain::kBarWidth - 144 - 4);
+    // Bottom edge by default; the panel starts in the bar's bottom right corner.
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
+    EXPECT_EQ(bar_->pnlOperation()->geometry(), QRect(792 - 258, 36 - 18, 258, 18));
+}
+
+TEST_F(BarWindowTest, EmptyDriveDisablesTransportButNeverEjectOrExit) {
+    dir_.Write("sys/v.disc", "");  // an unreadable disc reads as none
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    EXPECT_EQ(bar_->slbCDName()->Caption(), "No Disc");
+    for (QToolButton* b :
+         {bar_->sbtPlay(), bar_->sbtPause(), bar_->sbtStop(), bar_->sbtPrev(), bar_->sbtNext()})
+        EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(bar_->sbtEject()->isEnabled());
+    EXPECT_TRUE(bar_->sbtExit()->isEnabled());
+
+    bar_->SetDoorState(false);
+    EXPECT_TRUE(bar_->sbtEject()->isHidden());
+    EXPECT_FALSE(bar_->sbtClose()->isHidden());
+    EXPECT_EQ(bar_->sbtClose()->geometry(), bar_->sbtEject()->geometry());
+}
+
+TEST_F(BarWindowTest, StoredPanelPlaceIsUsedAndAPlaceOffTheBarIsPulledBack) {
+    dir_.Write("prog/lintel.ini", "[iPosition]\r\nOp_X=100\r\nOp_Y=3\r\n");
+    Start();
+    EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(100, 3));
+    bar_->close();
+    bar_->FormDestroy();
+    bar_.reset();
+
+    dir_.Write("prog/lintel.ini", "[iPosition]\r\nOp_X=5000\r\nOp_Y=-40\r\n");
+    Start();
+    EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(792 - 258, 0));
+}
+
+// ---- the poll timer
+
+TEST_F(BarWindowTest, TimerWaitsForStartupAndZeroStopsIt) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nTimerInt=500\r\n");
+    Create();
+    EXPECT_FALSE(bar_->Timer1().isActive()) << "no tick before start-up is complete";
+    bar_->Startup();
+    ASSERT_TRUE(bar_->Timer1().isActive());
+    EXPECT_EQ(bar_->Timer1().interval(), 500);
+
+    bar_->SetTimerInterval(0);
+    EXPECT_FALSE(bar_->Timer1().isActive());
+    bar_->SetTimerInterval(2000);
+    EXPECT_TRUE(bar_->Timer1().isActive());
+    EXPECT_EQ(bar_->Timer1().interval(), 2000);
+    bar_->SetTimerEnabled(false);
+    EXPECT_FALSE(bar_->Timer1().isActive());
+    bar_->SetTimerInterval(1000);
+    EXPECT_FALSE(bar_->Timer1().isActive()) << "a new interval does not switch it on";
+    bar_->SetTimerEnabled(true);
+    EXPECT_TRUE(bar_->Timer1().isActive());
+}
+
+// ---- the dispatch point
+
+TEST_F(BarWindowTest, AnErrorOfACommandIsShownWithItsTextAndTheProgramGoesOn) {
+    Start();
+    answerer_.texts.clear();
+    bar_->Dispatch([] { throw TMCIError(cp932::Literal("MCI ﾃﾞﾊﾞｲｽがありません")); });
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    EXPECT_EQ(answerer_.texts[0], Text("MCI ﾃﾞﾊﾞｲｽがありません"));
+
+    // Line breaks of every kind become one break each.
+    bar_->Dispatch([] { throw std::runtime_error("a\r\nb\rc\n\rd"); });
+    EXPECT_EQ(answerer_.texts.back(), QStringLiteral("a\nb\nc\nd"));
+
+    // Something that is not a std::exception is caught too.
+    bar_->Dispatch([] { throw 42; });
+    EXPECT_EQ(answerer_.texts.size(), 3u);
+    EXPECT_FALSE(bar_->Closed());
+}
+
+TEST_F(BarWindowTest, ErrorsWhileAnErrorBoxIsOpenDoNotPileUpBoxes) {
+    Start();
+    answerer_.texts.clear();
+    int nested = 0;
+    answerer_.onBox = [&](QMessageBox& box) {
+        if (answerer_.texts.size() == 1) {
+            // A tick fails while the first box is still open.
+            bar_->Dispatch([&] {
+                ++nested;
+                throw std::runtime_error("again");
+            });
+        }
+        box.accept();
+        return true;
+    };
+    bar_->Dispatch([] { throw std::runtime_error("first"); });
+    EXPECT_EQ(nested, 1);
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    EXPECT_EQ(answerer_.texts[0], QStringLiteral("first"));
+    // With the box closed, the next error gets its box again.
+    bar_->Dispatch([] { throw std::runtime_error("later"); });
+    EXPECT_EQ(answerer_.texts.size(), 2u);
+}
+
+TEST_F(BarWindowTest, TransportAfterAFailedOpenNeverThrowsPastTheWindow) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=Q:\r\n");
+    Start();
+    // Whatever the engine makes of commands without a device, they end here.
+    bar_->sbtPlay()->click();
+    bar_->sbtPause()->click();
+    bar_->sbtStop()->click();
+    bar_->sbtNext()->click();
+    bar_->sbtPrev()->click();
+    bar_->sbtEject()->click();
+    bar_->Timer1Timer();
+    EXPECT_FALSE(bar_->Closed());
+    for (const QString& text : answerer_.texts) EXPECT_FALSE(text.isEmpty());
+}
+
+// ---- closing
+
+TEST_F(BarWindowTest, ExitClosesTheBarAndWritesTheFileBack) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nPosition=0\r\n");
+    Start();
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Top);
+    bar_->SetEdge(TBarEdge::Bottom);
+    bar_->sbtExit()->click();
+    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
+    EXPECT_FALSE(bar_->ClosedBySignal());
+    EXPECT_FALSE(bar_->Timer1().isActive());
+    EXPECT_EQ(bar_->FormDestroy(), 0);
+    const std::string ini = Ini();
+    EXPECT_NE(ini.find("Position=1\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[50200]\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    bar_->close();
+    bar_->FormDestroy();
+    EXPECT_EQ(Ini().find("Tb_X"), std::string::npos);
+    EXPECT_EQ(Ini().find("DocH"), std::string::npos);
+    bar_.reset();
+
+    dir_.Write("prog/lintel.ini",
+               "[Config]\r\nDrive=V:\r\nOrder=4\r\n\r\n[TimeBar]\r\nPosition=3\r\n");
+    Start();
+    const QPoint gauge = bar_->gagTrTime()->pos();
+    const QPoint disc = bar_->slbCDName()->pos();
+    const QPoint track = bar_->slbTrack()->pos();
+    bar_->close();
+    bar_->FormDestroy();
+    const std::string ini = Ini();
+    auto has = [&](const std::string& line) { return ini.find(line + "\r\n") != ini.npos; };
+    EXPECT_TRUE(has("Tb_X=" + std::to_string(gauge.x()))) << ini;
+    EXPECT_TRUE(has("Tb_Y=" + std::to_string(gauge.y()))) << ini;
+    EXPECT_TRUE(has("DocH=36")) << ini;
+    EXPECT_TRUE(has("Cn_X=" + std::to_string(disc.x()))) << ini;
+    EXPECT_TRUE(has("Cn_Y=" + std::to_string(disc.y()))) << ini;
+    EXPECT_TRUE(has("Tr_X=" + std::to_string(track.x()))) << ini;
+    EXPECT_TRUE(has("Tr_Y=" + std::to_string(track.y()))) << ini;
+}
+
+TEST_F(BarWindowTest, AFailedWriteBackIsShownWhenTheUserClosed) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    // The settings file's folder does not exist, so the write at the end must fail.
+    Start(dir_.File("gone/lintel.ini"));
+    answerer_.texts.clear();
+    bar_->sbtExit()->click();
+    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
+    EXPECT_EQ(bar_->FormDestroy(), 1);
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    EXPECT_TRUE(answerer_.texts[0].contains(QStringLiteral("lintel.ini")));
+}
+
+// ---- signals
+
+TEST_F(BarWindowTest, SigtermClosesTheBarThroughTheExitPath) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    kill(getpid(), SIGTERM);
+    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
+    EXPECT_TRUE(bar_->ClosedBySignal());
+    EXPECT_EQ(bar_->FormDestroy(), 0);
+    EXPECT_NE(Ini().find("Position=1\r\n"), std::string::npos);
+}
+
+TEST_F(BarWindowTest, ASignalClosesAnOpenMessageBoxFirst) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    answerer_.texts.clear();
+    answerer_.onBox = [](QMessageBox&) {
+        raise(SIGHUP);  // the box stays open: the signal must close it
+        return false;
+    };
+    bar_->ShowMessage("hello");
+    // ShowMessage came back, so the box is gone; the close follows once the loop unwound.
+    ASSERT_EQ(answerer_.texts.size(), 1u);
+    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
+    EXPECT_TRUE(bar_->ClosedBySignal());
+
+    // After the signal, messages go to standard error instead of boxes.
+    bar_->ShowMessage("late");
+    EXPECT_EQ(answerer_.texts.size(), 1u);
+}
+
+TEST_F(BarWindowTest, AFailedWriteBackAfterASignalGoesToStandardError) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start(dir_.File("gone/lintel.ini"));
+    answerer_.texts.clear();
+    raise(SIGINT);
+    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(bar_->FormDestroy(), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(answerer_.texts.empty());
+    EXPECT_NE(err.find("lintel.ini"), std::string::npos) << err;
+}
+
+// A signal that arrives before the settings store exists ends the program of that
+// signal, and the file the import copied is left exactly as copied.
+TEST_F(BarWindowTest, ASignalBeforeTheStoreExistsEndsTheProgramWritingNothing) {
+    // Forked without a new program, so the child sees this test's folders.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::string cdplayer = "[Config]\r\nDrive=V:\r\n";
+    dir_.Write("sys/cdplayer.ini", cdplayer);
+    EXPECT_EXIT(
+        {
+            answerer_.onBox = [](QMessageBox&) {
+                raise(SIGTERM);  // during the import message, before the store
+                return false;
+            };
+            Create();
+            std::_Exit(3);  // not reached when the signal ends the program
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EQ(Ini(), cdplayer);
+}
+
+}  // namespace
+}  // namespace lintel
