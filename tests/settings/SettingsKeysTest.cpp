@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "settings/SettingsKeys.h"
+#include "support/TempDir.h"
+
+namespace lintel {
+namespace {
+
+using test::TempDir;
+
+// "ＭＳ Ｐゴシック" in code page 932, spelt out byte by byte so the check does not lean on
+// the converter it is checking.
+const std::string kGothic932 = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+
+TEST(SettingKeysTable, RowsAreInIdOrderUniqueAndTyped) {
+    const auto& table = SettingKeys();
+    ASSERT_EQ(table.size(), static_cast<std::size_t>(TSetting::Count_));
+    std::set<std::pair<std::string, std::string>> seen;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const TSettingKey& k = table[i];
+        EXPECT_EQ(static_cast<std::size_t>(k.id), i);
+        EXPECT_TRUE(seen.emplace(std::string(k.section), std::string(k.key)).second)
+            << k.section << "/" << k.key << " listed twice";
+        switch (k.type) {
+            case TKeyType::Boolean:
+                EXPECT_TRUE(k.number == 0 || k.number == 1) << k.key;
+                EXPECT_TRUE(k.text.empty()) << k.key;
+                break;
+            case TKeyType::String:
+                EXPECT_EQ(k.number, 0) << k.key;
+                break;
+            case TKeyType::Integer:
+            case TKeyType::Colour:
+                EXPECT_TRUE(k.text.empty()) << k.key;
+                EXPECT_LE(k.lowest, k.highest) << k.key;
+                if (k.defaultKind == TDefaultKind::Fixed) {
+                    // A safe range that excluded its own default could never be read.
+                    EXPECT_GE(k.number, k.lowest) << k.key;
+                    EXPECT_LE(k.number, k.highest) << k.key;
+                }
+                break;
+        }
+        EXPECT_TRUE(k.type != TKeyType::String || k.defaultKind == TDefaultKind::Fixed);
+    }
+}
+
+// The defaults the bar starts with when lintel.ini is empty.
+TEST(SettingKeysTable, DefaultsOfTheBar) {
+    EXPECT_EQ(Key(TSetting::CnName).text, kGothic932);
+    EXPECT_EQ(Key(TSetting::TrName).text, kGothic932);
+    EXPECT_EQ(Key(TSetting::TbFontName).text, kGothic932);
+    EXPECT_EQ(Key(TSetting::CnSize).number, 9);
+    EXPECT_EQ(Key(TSetting::TrSize).number, 24);
+    EXPECT_EQ(Key(TSetting::TbFontSize).number, 9);
+    for (const TLabelFontKeys* keys : {&DiscLabelKeys(), &TrackLabelKeys()}) {
+        EXPECT_EQ(Key(keys->insideColor).number, 16777215);
+        EXPECT_EQ(Key(keys->borderColor).number, 0);
+        EXPECT_EQ(Key(keys->visible).number, 1);
+        EXPECT_EQ(Key(keys->useBack).number, 1);
+        EXPECT_EQ(Key(keys->space).number, 0);
+        EXPECT_EQ(Key(keys->bold).number, 0);
+        EXPECT_EQ(Key(keys->italic).number, 0);
+    }
+    EXPECT_EQ(Key(TSetting::TbForeColor).number, 65280);
+    EXPECT_EQ(Key(TSetting::TbBackColor).number, 32768);
+    EXPECT_EQ(Key(TSetting::TbWidth).number, 144);
+    EXPECT_EQ(Key(TSetting::TbHeight).number, 12);
+    EXPECT_EQ(Key(TSetting::ConfigPosition).number, 1);
+    EXPECT_EQ(Key(TSetting::ConfigVisiOpe).number, 1);
+    EXPECT_EQ(Key(TSetting::ConfigTimerInt).text, "1000");
+    EXPECT_EQ(Key(TSetting::ConfigDrive).text, "");
+    EXPECT_EQ(Key(TSetting::PosDocH).number, 48);
+    EXPECT_EQ(Key(TSetting::PosOpX).defaultKind, TDefaultKind::Computed);
+    EXPECT_EQ(Key(TSetting::PosCnX).defaultKind, TDefaultKind::None);
+}
+
+// Both label sections hold the same nine keys, in the same sections as their rows.
+TEST(SettingKeysTable, LabelKeySetsMatchTheirSections) {
+    auto check = [](const TLabelFontKeys& k, std::string_view section) {
+        for (TSetting id : {k.name, k.insideColor, k.borderColor, k.size, k.bold, k.italic,
+                            k.visible, k.space, k.useBack}) {
+            EXPECT_EQ(Key(id).section, section) << Key(id).key;
+        }
+        EXPECT_EQ(Key(k.name).key, "Name");
+        EXPECT_EQ(Key(k.useBack).key, "UseBack");
+        EXPECT_EQ(Key(k.borderColor).key, "Border_Color");
+    };
+    check(DiscLabelKeys(), "CDName_Font");
+    check(TrackLabelKeys(), "Track_Font");
+}
+
+TEST(SettingKeysAccess, WrongTypeOrMissingDefaultIsAProgrammingFault) {
+    TempDir dir;
+    TIniStore store(dir.File("lintel.ini"));
+    EXPECT_THROW(ReadBool(store, TSetting::CnSize), std::logic_error);
+    EXPECT_THROW(ReadString(store, TSetting::CnBold), std::logic_error);
+    EXPECT_THROW(ReadInteger(store, TSetting::CnName), std::logic_error);
+    EXPECT_THROW(WriteBool(store, TSetting::TbWidth, true), std::logic_error);
+    // The panel's place has no fixed default: its reader must give one.
+    EXPECT_THROW(ReadInteger(store, TSetting::PosOpX), std::logic_error);
+    EXPECT_EQ(ReadInteger(store, TSetting::PosOpX, 534), 534);
+    EXPECT_FALSE(store.Changed());
+}
+
+// Absurd stored values: numbers the engine cannot read give the default, and sizes or
+// places outside what the bar can draw give the default too.
+TEST(SettingKeysAccess, GarbageAndOutOfRangeNumbersGiveDefaults) {
+    TempDir dir;
+    const std::string path = dir.Write("lintel.ini",
+                                       "[CDName_Font]\r\nSize=-5\r\nBold=yes\r\n"
+                                       "[Track_Font]\r\nSize=2147483647\r\nVisible=zero\r\n"
+                                       "[TimeBar]\r\nWidth=-1\r\nHeight=2001\r\nFontSize=abc\r\n"
+                                       "PosX=99999999\r\nPosY=-40000\r\nTr_F_color=green\r\n"
+                                       "[iPosition]\r\nDocH=0\r\n");
+    TIniStore store(path);
+    EXPECT_EQ(ReadBounded(store, TSetting::CnSize), 9);
+    EXPECT_EQ(ReadBounded(store, TSetting::TrSize), 24);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbWidth), 144);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbHeight), 12);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbFontSize), 9);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbPosX), 0);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbPosY), 0);
+    EXPECT_EQ(ReadBounded(store, TSetting::PosDocH), 48);
+    EXPECT_EQ(ReadInteger(store, TSetting::TbForeColor), 65280);
+    EXPECT_FALSE(ReadBool(store, TSetting::CnBold));
+    EXPECT_TRUE(ReadBool(store, TSetting::TrVisible));
+    // Unbounded reads give what is stored, as the settings dialog shows it.
+    EXPECT_EQ(ReadInteger(store, TSetting::CnSize), -5);
+    EXPECT_EQ(ReadInteger(store, TSetting::TbHeight), 2001);
+}
+
+TEST(SettingKeysAccess, BoundsThemselvesAreAccepted) {
+    TempDir dir;
+    TIniStore store(dir.File("lintel.ini"));
+    WriteInteger(store, TSetting::CnSize, 1);
+    WriteInteger(store, TSetting::TrSize, 999);
+    WriteInteger(store, TSetting::TbWidth, 0);
+    WriteInteger(store, TSetting::TbHeight, 2000);
+    EXPECT_EQ(ReadBounded(store, TSetting::CnSize), 1);
+    EXPECT_EQ(ReadBounded(store, TSetting::TrSize), 999);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbWidth), 0);
+    EXPECT_EQ(ReadBounded(store, TSetting::TbHeight), 2000);
+    WriteInteger(store, TSetting::TrSize, 1000);
+    EXPECT_EQ(ReadBounded(store, TSetting::TrSize), 24);
+}
+
+// A "TimerInt" that is no decimal number must not stop start-up: it reads as 1000.
+TEST(TimerIntervalTest, DecimalTextOrTheDefault) {
+    EXPECT_EQ(TimerInterval("1000"), 1000);
+    EXPECT_EQ(TimerInterval("200"), 200);
+    EXPECT_EQ(TimerInterval("0"), 0);  // stops the timer, as stored
+    EXPECT_EQ(TimerInterval("+500"), 500);
+    EXPECT_EQ(TimerInterval(" 500"), 500);
+    EXPECT_EQ(TimerInterval("2147483647"), 2147483647);
+
+    EXPECT_EQ(TimerInterval(""), 1000);
+    EXPECT_EQ(TimerInterval("abc"), 1000);
+    EXPECT_EQ(TimerInterval("500ms"), 1000);
+    EXPECT_EQ(TimerInterval("500 "), 1000);
+    EXPECT_EQ(TimerInterval("-5"), 1000);
+    EXPECT_EQ(TimerInterval("0x10"), 1000);
+    EXPECT_EQ(TimerInterval("2147483648"), 1000);
+    EXPECT_EQ(TimerInterval("99999999999999999999999"), 1000);
+    EXPECT_EQ(TimerInterval("+"), 1000);
+}
+
+// A Japanese default written back lands in the file as code page 932 bytes.
+TEST(SettingKeysAccess, JapaneseDefaultIsWrittenAsCodePage932) {
+    TempDir dir;
+    const std::string path = dir.File("lintel.ini");
+    {
+        TIniStore store(path);
+        WriteString(store, TSetting::TbFontName, ReadString(store, TSetting::TbFontName));
+        ASSERT_FALSE(store.UpdateFile().has_value());
+    }
+    EXPECT_EQ(test::ReadBytes(path), "[TimeBar]\r\nFontName=" + kGothic932 + "\r\n\r\n");
+}
+
+// The drive's other readers see their own defaults, not the device set-up's empty one.
+TEST(SettingKeysAccess, DriveReadersKeepTheirOwnDefaults) {
+    TempDir dir;
+    TIniStore store(dir.File("lintel.ini"));
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive), "");
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kNoDriveChosen), "-1");
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kDialogDriveDefault), "Q:");
+    WriteString(store, TSetting::ConfigDrive, "");
+    // An existing empty value is a choice, not an absent key.
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kNoDriveChosen), "");
+}
+
+}  // namespace
+}  // namespace lintel
