@@ -48,51 +48,6 @@ TEST(SettingKeysTable, RowsAreInIdOrderUniqueAndTyped) {
     }
 }
 
-// The defaults the bar starts with when lintel.ini is empty.
-TEST(SettingKeysTable, DefaultsOfTheBar) {
-    EXPECT_EQ(Key(TSetting::CnName).text, kGothic932);
-    EXPECT_EQ(Key(TSetting::TrName).text, kGothic932);
-    EXPECT_EQ(Key(TSetting::TbFontName).text, kGothic932);
-    EXPECT_EQ(Key(TSetting::CnSize).number, 9);
-    EXPECT_EQ(Key(TSetting::TrSize).number, 24);
-    EXPECT_EQ(Key(TSetting::TbFontSize).number, 9);
-    for (const TLabelFontKeys* keys : {&DiscLabelKeys(), &TrackLabelKeys()}) {
-        EXPECT_EQ(Key(keys->insideColor).number, 16777215);
-        EXPECT_EQ(Key(keys->borderColor).number, 0);
-        EXPECT_EQ(Key(keys->visible).number, 1);
-        EXPECT_EQ(Key(keys->useBack).number, 1);
-        EXPECT_EQ(Key(keys->space).number, 0);
-        EXPECT_EQ(Key(keys->bold).number, 0);
-        EXPECT_EQ(Key(keys->italic).number, 0);
-    }
-    EXPECT_EQ(Key(TSetting::TbForeColor).number, 65280);
-    EXPECT_EQ(Key(TSetting::TbBackColor).number, 32768);
-    EXPECT_EQ(Key(TSetting::TbWidth).number, 144);
-    EXPECT_EQ(Key(TSetting::TbHeight).number, 12);
-    EXPECT_EQ(Key(TSetting::ConfigPosition).number, 1);
-    EXPECT_EQ(Key(TSetting::ConfigVisiOpe).number, 1);
-    EXPECT_EQ(Key(TSetting::ConfigTimerInt).text, "1000");
-    EXPECT_EQ(Key(TSetting::ConfigDrive).text, "");
-    EXPECT_EQ(Key(TSetting::PosDocH).number, 48);
-    EXPECT_EQ(Key(TSetting::PosOpX).defaultKind, TDefaultKind::Computed);
-    EXPECT_EQ(Key(TSetting::PosCnX).defaultKind, TDefaultKind::None);
-}
-
-// Both label sections hold the same nine keys, in the same sections as their rows.
-TEST(SettingKeysTable, LabelKeySetsMatchTheirSections) {
-    auto check = [](const TLabelFontKeys& k, std::string_view section) {
-        for (TSetting id : {k.name, k.insideColor, k.borderColor, k.size, k.bold, k.italic,
-                            k.visible, k.space, k.useBack}) {
-            EXPECT_EQ(Key(id).section, section) << Key(id).key;
-        }
-        EXPECT_EQ(Key(k.name).key, "Name");
-        EXPECT_EQ(Key(k.useBack).key, "UseBack");
-        EXPECT_EQ(Key(k.borderColor).key, "Border_Color");
-    };
-    check(DiscLabelKeys(), "CDName_Font");
-    check(TrackLabelKeys(), "Track_Font");
-}
-
 TEST(SettingKeysAccess, WrongTypeOrMissingDefaultIsAProgrammingFault) {
     TempDir dir;
     TIniStore store(dir.File("lintel.ini"));
