@@ -1,9 +1,7 @@
 // The bar's life: start-up, closing and the titles shown on the bar.
 #include "playback/BarEngine.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
+#include <chrono>
 
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -13,22 +11,21 @@ namespace {
 
 constexpr const char* kConfig = "Config";
 
-// The time of a track as the gauge shows it: minutes and two-digit seconds.
-std::string MinutesSeconds(std::uint32_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%u:%.2u", ms / 60000, (ms % 60000) / 1000);
-    return text;
-}
-
 }  // namespace
 
 TBarEngine::TBarEngine(TBarView& view, TDriveTable& drives)
-    : view_(view), drives_(drives), cdcore_(drives) {}
+    : view_(view), drives_(drives), cdcore_(drives) {
+    randomDraw_ = [this](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(generator_);
+    };
+}
 
 TBarEngine::~TBarEngine() = default;
 
 void TBarEngine::FormCreate(const TStartupPaths& paths) {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));  // random play order only
+    // Random play only: each run draws another order.
+    generator_.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
 
     // Start values of the player state.
     discId_ = "0";
@@ -64,12 +61,15 @@ void TBarEngine::FormCreate(const TStartupPaths& paths) {
         cdcore_.OpenDevice();
         CheckDisc();
     } catch (const std::exception&) {
-        view_.ShowMessage(cp932::Literal(
-            "CDデバイスをオープンできませんでした。\r"
-            "Lintelを終了し、他のＣＤプレーヤーも終了してください。\r"
-            "その後、Lintelを再実行して下さい。"));
+        view_.ShowMessage(
+            cp932::Literal("CDデバイスをオープンできませんでした。\r"
+                           "Lintelを終了し、他のＣＤプレーヤーも終了してください。\r"
+                           "その後、Lintelを再実行して下さい。"));
         deviceUnavailable_ = true;
     }
+    // Ticks start only now: a message box above runs a loop of its own, and a tick there
+    // would find the device not yet opened and no disc checked.
+    SwitchTimer(true);
 }
 
 void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
@@ -81,7 +81,8 @@ void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
         return;
     }
     CopyFileNoOverwrite(source, target);  // the message is shown whether or not it worked
-    view_.ShowMessage(cp932::Literal("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
+    view_.ShowMessage(
+        cp932::Literal("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
 }
 
 void TBarEngine::ApplyTimerAndDrive() {
@@ -92,11 +93,13 @@ void TBarEngine::ApplyTimerAndDrive() {
     if (text.empty() || *end != '\0' || interval < 0 || interval > 0x7FFFFFFF) {
         interval = 1000;
     }
-    view_.SetTimerInterval(static_cast<int>(interval));
+    SetTimerInterval(static_cast<int>(interval));
     cdcore_.SetDriveName(settings_->ReadString(kConfig, "Drive", ""));
 }
 
-void TBarEngine::FormShow() { view_.ReapplyEdge(); }
+void TBarEngine::FormShow() {
+    view_.ReapplyEdge();
+}
 
 void TBarEngine::FormClose() {
     if (settings_ != nullptr) {
@@ -129,7 +132,9 @@ std::optional<std::string> TBarEngine::FormDestroy() {
     return error;
 }
 
-void TBarEngine::sbtExitClick() { view_.CloseBar(); }
+void TBarEngine::sbtExitClick() {
+    view_.CloseBar();
+}
 
 // ---- titles on the bar -------------------------------------------------------------
 
@@ -147,67 +152,18 @@ void TBarEngine::LoadTitleRecord() {
     UpdateTrackLabel();
     view_.LayoutBar();
     view_.ReapplyEdge();
-    int tracks = static_cast<int>(cdcore_.QueryTrackCount());
-    TStringList captions;
-    for (int t = 1; t <= tracks; ++t) {
-        captions.push_back(std::to_string(t) + ". " + TrackName(titleLines_, t));
-    }
-    view_.BuildTrackMenus(captions);
+    BuildTrackMenus();
     ResetTrackGauge();
 }
 
 void TBarEngine::UpdateDiscLabel() {
-    view_.SetDiscLabel(affixes_.opening + title_ + affixes_.separator + artist_ +
-                       affixes_.closing + discLabelPad_);
+    view_.SetDiscLabel(affixes_.opening + title_ + affixes_.separator + artist_ + affixes_.closing +
+                       discLabelPad_);
 }
 
 void TBarEngine::UpdateTrackLabel() {
     view_.SetTrackLabel(std::to_string(currentTrack_) + ". " +
                         TrackName(titleLines_, currentTrack_) + trackLabelPad_);
-}
-
-// ---- playback entry points -----------------------------------------------------------
-
-void TBarEngine::ResetTrackGauge() {
-    cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    std::uint32_t length;
-    if (currentTrack_ == static_cast<int>(cdcore_.QueryTrackCount())) {
-        length = cdcore_.QueryTrackLength(currentTrack_);
-    } else {
-        length = cdcore_.QueryTrackStart(currentTrack_ + 1) -
-                 cdcore_.QueryTrackStart(currentTrack_);
-    }
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-    view_.SetGaugeMax(static_cast<int>(length));
-    view_.SetGaugeProgress(0);
-    trackLengthText_ = MinutesSeconds(length);
-    view_.SetGaugeText("0:00/" + trackLengthText_);
-}
-
-void TBarEngine::sbtPlayClick() {
-    // Plays from the current track to the end of the last track.
-    if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
-        view_.HideOperationPanel();
-    }
-    paused_ = false;
-    playRequested_ = true;
-    cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    int last = static_cast<int>(cdcore_.QueryTrackCount());
-    std::uint32_t from = cdcore_.QueryTrackStart(currentTrack_);
-    std::uint32_t to = cdcore_.QueryTrackStart(last) + cdcore_.QueryTrackLength(last);
-    cdcore_.PlayRange(from, to);
-    entryEndPosition_ = static_cast<int>(to);
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-    view_.MarkCurrentTrack(currentTrack_);
-    ResetTrackGauge();
-}
-
-void TBarEngine::SaveResumeState() {
-    // The resume record is written once resume is part of the player.
-}
-
-void TBarEngine::EnableTransport(bool transport, bool pauseAndEdit) {
-    view_.EnableTransport(transport, pauseAndEdit);
 }
 
 }  // namespace lintel

@@ -3,17 +3,22 @@
 // its events here; the engine speaks to the window only through TBarView.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 
+#include "platform/Drives.h"
 #include "playback/BarView.h"
 #include "playback/MediaPlayer.h"
-#include "platform/Drives.h"
 #include "titles/IniStore.h"
 #include "titles/TitleRecords.h"
 
 namespace lintel {
+
+/// Draws a pseudo-random integer uniformly from 0 to n - 1 (n >= 1).
+using TRandomDraw = std::function<int(int n)>;
 
 /// Where start-up finds its files.
 struct TStartupPaths {
@@ -62,11 +67,57 @@ public:
     void UpdateDiscLabel();
     void UpdateTrackLabel();
 
-    // ---- playback entry points that disc detection and closing use
+    // ---- transport commands, one handler per command for its button and menu items.
+    // Without an open device (or before FormCreate) every command does nothing.
     void sbtPlayClick();
-    void SaveResumeState();
-    void ResetTrackGauge();
+    void sbtPauseClick();
+    void sbtStopClick();
+    void sbtPrevClick();
+    void sbtNextClick();
+    void sbtEjectClick();
+    void sbtCloseClick();
+    /// Plays the play-list entry picked in a menu: in disc order track `track` and on
+    /// through the disc, in program mode the entry at `index` (from 0) within its range.
+    /// A track or an entry that is not on the disc plays nothing.
+    void PlayTrack(int track, int index);
+    /// A track item of the menus was chosen; `tag` is its one-based play-list position.
+    void TrackMenuItemClick(int tag);
     void EnableTransport(bool transport, bool pauseAndEdit);
+    /// Sets the gauge's range and text for CurrentTrack.
+    void ResetTrackGauge();
+    /// The polling tick: follows the device, starts the next entry, repeats, returns to
+    /// track 1 or looks for a disc, then runs the resume check.
+    void Timer1Timer();
+    /// Sets the poll interval; 0 stops the timer until another interval comes.
+    void SetTimerInterval(int milliseconds);
+
+    // ---- menus
+    /// Hands the captions of the current play list to both menus ("%.2d: " and the name).
+    void BuildTrackMenus();
+    void ClearTrackMenus();
+    /// Marks the entry that plays: ProgramIndex in program mode, else CurrentTrack.
+    void MarkCurrentTrack();
+
+    // ---- play order and repeat
+    /// Plays the next (+1) or previous (-1) program entry; wraps first when repeat is on
+    /// and the last entry was reached; stops when no entry is left.
+    void StepProgram(int step);
+    /// Fills PlayOrder with the selected lines of the program-play dialog, each once, in
+    /// random order.
+    void BuildRandomOrder();
+    /// Every entry of PlayOrder followed by one blank.
+    std::string PackPlayOrder() const;
+    void sbtRepeatClick();
+    /// Opens the program-play dialog and takes over its play mode, program and repeat.
+    void sbtPrgSetClick();
+    /// Replaces the generator of random play (the default is seeded from the clock).
+    void SetRandomDraw(TRandomDraw draw) { randomDraw_ = std::move(draw); }
+
+    // ---- resume
+    /// Writes the resume record when a disc plays and resume is on; DiscId becomes "0".
+    void SaveResumeState();
+    /// Plays as the resume record says and tells the user so.
+    void RestoreResumeState();
 
     // ---- state, for the window and for tests
     TIniStore* Settings() { return settings_.get(); }
@@ -77,12 +128,39 @@ public:
     bool AudioDiscSeen() const { return audioDiscSeen_; }
     bool SettingsReady() const { return settingsReady_; }
     const TStringList& TitleLines() const { return titleLines_; }
+    bool Paused() const { return paused_; }
+    bool PlayRequested() const { return playRequested_; }
+    bool PlayingSeen() const { return playingSeen_; }
+    bool ProgramMode() const { return programMode_; }
+    bool RandomOrder() const { return randomOrder_; }
+    bool RepeatOn() const { return repeatOn_; }
+    int ProgramIndex() const { return programIndex_; }
+    int EntryEndPosition() const { return entryEndPosition_; }
+    int PausePosition() const { return pausePosition_; }
+    const TStringList& PlayOrder() const { return playOrder_; }
+    /// The program-play dialog edits the play order in place while it is open.
+    TStringList& EditPlayOrder() { return playOrder_; }
 
 private:
     void FirstStartImport(const TStartupPaths& paths);
     void ApplyTimerAndDrive();
     void ShowDiscState(const std::string& caption);
     TitleRecordOrigin OpenTitleRecord(bool fromTrackTable);
+    /// Whether commands may reach the device: the store exists and the device is open.
+    bool Ready() const { return settings_ != nullptr && cdcore_.IsOpen(); }
+    /// Switches the poll timer; it runs only while switched on with an interval above 0.
+    void SwitchTimer(bool on);
+    /// The track of play-order entry `index`, or nothing when the entry is no track of
+    /// the disc.
+    std::optional<int> EntryTrack(int index);
+    /// Plays track `track` of the disc as a program entry, storing its end.
+    void PlayEntryRange(int track);
+    /// The end of the last track in milliseconds: the end of every play through the disc.
+    std::uint32_t DiscEndMilliseconds();
+    /// The packed play order as far as whole entries fit on one stored line under `key`.
+    std::string PackPlayOrderFor(std::string_view key) const;
+    /// At a stopped tick: the resume record is used for the same disc, else discarded.
+    void ResumeCheck();
 
     TBarView& view_;
     TDriveTable& drives_;
@@ -103,6 +181,10 @@ private:
     int pausePosition_ = 0;
     int entryEndPosition_ = 0;
     std::string trackLengthText_;
+    int timerInterval_ = 1000;
+    bool timerOn_ = false;
+    std::mt19937 generator_;
+    TRandomDraw randomDraw_;
     TStringList titleLines_;
     std::string title_;
     std::string artist_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "titles/IniStore.h"
 
@@ -35,11 +36,13 @@ public:
     virtual void EnableTransport(bool transport, bool pauseAndEdit) = 0;
     /// Shows eject (closed) or close-tray (open) on the panel and in both menus.
     virtual void SetDoorState(bool closed) = 0;
-    /// Replaces the track items of both menus with `captions` (one per track).
+    /// Replaces the track items of both menus with `captions`, one per entry of the play
+    /// list in its order; the item of entry i carries the tag i + 1.
     virtual void BuildTrackMenus(const TStringList& captions) = 0;
     virtual void ClearTrackMenus() = 0;
-    /// Puts the radio mark on the item of `track` (from 1).
-    virtual void MarkCurrentTrack(int track) = 0;
+    /// Puts the radio mark on the item of the play-list entry at `position` (from 1; in
+    /// disc order that is the track number). A position outside the items marks nothing.
+    virtual void MarkCurrentTrack(int position) = 0;
     /// Sets the program-play dialog back to its first choice, play in disc order.
     virtual void ResetPlayModeChoice() = 0;
 
@@ -58,6 +61,28 @@ public:
     /// Interval in milliseconds; 0 stops the timer.
     virtual void SetTimerInterval(int milliseconds) = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;
+
+    // ---- repeat, the program-play command and the gauge's visibility. These have bodies
+    // so that a window without the program-play dialog still builds; the defaults are
+    // what a window without those controls would answer.
+    /// Shows repeat on the pressed state of sbtRepeat and the marks of pmnRepeat and
+    /// pmnRepeatR.
+    virtual void SetRepeatState(bool /*on*/) {}
+    /// Enables sbtPrgSet, pmnPrgSet and pmnPrgSetR (they are off while the disc plays;
+    /// EnableTransport turns them on again with the transport group).
+    virtual void EnableProgramSet(bool /*enabled*/) {}
+    /// Whether gagTrTime is shown; a hidden gauge is not fed, but tracks are still
+    /// followed.
+    virtual bool GaugeVisible() const { return true; }
+    /// One flag per line of the program-play dialog's track list (lsbAllTrack), in line
+    /// order: whether the line is selected.
+    virtual std::vector<bool> ProgramTrackSelection() const { return {}; }
+    /// Shows the program-play dialog modally; true when it closed with OK.
+    virtual bool ShowProgramDialog() { return false; }
+    /// The dialog's play-mode choice (rdgHowPlay): 0 disc order, 1 program, 2 random.
+    virtual int PlayModeChoice() const { return 0; }
+    /// The dialog's repeat box (chbRepeat).
+    virtual bool ProgramRepeatChecked() const { return false; }
 
     // ---- the user and the program
     /// A modal message box with an OK button. Ticks may arrive while it is open.

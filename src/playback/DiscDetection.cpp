@@ -2,8 +2,8 @@
 // disc states (an audio disc, no disc, not an audio disc).
 #include <cstdio>
 
-#include "playback/BarEngine.h"
 #include "platform/CdTime.h"
+#include "playback/BarEngine.h"
 
 namespace lintel {
 namespace {
@@ -95,7 +95,7 @@ void TBarEngine::ShowNoDisc() {
 }
 
 void TBarEngine::DiscRemoved() {
-    view_.ClearTrackMenus();
+    ClearTrackMenus();
     SaveResumeState();
     discId_ = "0";
     playRequested_ = programMode_ = paused_ = playingSeen_ = false;
@@ -109,7 +109,9 @@ void TBarEngine::DiscRemoved() {
     titleLines_.clear();
 }
 
-void TBarEngine::SetDoorState(bool closed) { view_.SetDoorState(closed); }
+void TBarEngine::SetDoorState(bool closed) {
+    view_.SetDoorState(closed);
+}
 
 std::string TBarEngine::ComputeDiscId() {
     cdcore_.SetTimeFormat(MCI_FORMAT_MSF);

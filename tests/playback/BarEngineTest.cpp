@@ -1,13 +1,12 @@
-#include "playback/BarEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 
+#include "RecordingView.h"
 #include "platform/CdTime.h"
 #include "platform/Cp932.h"
-#include "RecordingView.h"
+#include "playback/BarEngine.h"
 #include "support/StepClock.h"
 #include "support/TempDir.h"
 
@@ -42,8 +41,8 @@ protected:
         if (!ini.empty()) {
             dir_.Write("prog/lintel.ini", ini);
         }
-        drives_ = std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{},
-                                                clock_);
+        drives_ =
+            std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
         engine_ = std::make_unique<TBarEngine>(view_, *drives_);
         engine_->FormCreate(Paths());
     }
@@ -79,7 +78,7 @@ TEST_F(BarEngineTest, AudioCdVolumeGivesTheVolumeFormIdentity) {
     EXPECT_EQ(Read("0A3F", "1"), "Track 2");
     EXPECT_EQ(view_.discLabel, "<new disk / new artist>");
     EXPECT_EQ(view_.trackLabel, "1. Track 1");
-    EXPECT_EQ(view_.menu, (TStringList{"1. Track 1", "2. Track 2"}));
+    EXPECT_EQ(view_.menu, (TStringList{"01: Track 1", "02: Track 2"}));
     EXPECT_EQ(view_.gaugeText, "0:00/3:08");  // track 1 runs from 0:02.00 to 3:10.05
     EXPECT_EQ(view_.gaugeMax, 188066);
     EXPECT_TRUE(view_.transport);
@@ -105,7 +104,7 @@ TEST_F(BarEngineTest, LegacyRecordIsCopiedUnderTheNewIdentity) {
     EXPECT_NE(id, "12475433");
     EXPECT_EQ(Read(id, "title"), "Old");
     EXPECT_EQ(Read(id, "0"), "First");
-    EXPECT_EQ(Read(id, "11"), "");        // a missing name is copied empty
+    EXPECT_EQ(Read(id, "11"), "");  // a missing name is copied empty
     EXPECT_EQ(Read(id, "numtracks"), "12");
     EXPECT_EQ(Read("12475433", "EntryType"), "1");  // the legacy record stays
     EXPECT_EQ(view_.discLabel, "<Old / Band>");
@@ -206,8 +205,9 @@ TEST_F(BarEngineTest, DeviceThatCannotOpenIsReportedOnceAndNeverStopped) {
     Start(kTwoTracks, "[Config]\r\nDrive=Q:\r\n");
     ASSERT_EQ(view_.messages.size(), 1u);
     EXPECT_EQ(view_.messages[0],
-              cp932::Literal("CDデバイスをオープンできませんでした。\rLintelを終了し、"
-                             "他のＣＤプレーヤーも終了してください。\rその後、Lintelを再実行して下さい。"));
+              cp932::Literal(
+                  "CDデバイスをオープンできませんでした。\rLintelを終了し、"
+                  "他のＣＤプレーヤーも終了してください。\rその後、Lintelを再実行して下さい。"));
     EXPECT_TRUE(engine_->DeviceUnavailable());
     EXPECT_NO_THROW(engine_->FormClose());  // a stop would raise the no-device error
 }

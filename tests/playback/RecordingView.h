@@ -1,6 +1,7 @@
 // A bar window that records what the engine asks of it, for tests without widgets.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ public:
     TStringList menu;
     std::vector<std::string> messages;
     TBarEdge edge = TBarEdge::Bottom;
+    int panelHides = 0;
+    bool repeatState = false, programSetEnabled = true, gaugeVisible = true;
+    std::vector<bool> timerSwitches;  ///< every SetTimerEnabled, in order
+    // The program-play dialog: its answers, and what the engine did around it.
+    std::vector<bool> selection;
+    bool dialogOk = false, dialogRepeat = false;
+    int playMode = 0, dialogShows = 0;
+    bool timerOnDuringDialog = false;
+    std::function<void()> whileDialogOpen;  ///< edits made while the dialog is shown
 
     void SetDiscLabel(const std::string& text) override {
         discLabel = text;
@@ -29,15 +39,20 @@ public:
     void SetGaugeProgress(int value) override { gaugeProgress = value; }
     void SetGaugeText(const std::string& text) override { gaugeText = text; }
     void ShowOperationPanel() override { panelVisible = true; }
-    void HideOperationPanel() override { panelVisible = false; }
+    void HideOperationPanel() override {
+        panelVisible = false;
+        ++panelHides;
+    }
     void EnableTransport(bool t, bool p) override {
         transport = t;
         pauseAndEdit = p;
+        programSetEnabled = t;
     }
     void SetDoorState(bool closed) override { doorClosed = closed; }
     void BuildTrackMenus(const TStringList& captions) override { menu = captions; }
     void ClearTrackMenus() override { menu.clear(); }
-    void MarkCurrentTrack(int track) override { markedTrack = track; }
+    /// The one-based play-list position marked last.
+    void MarkCurrentTrack(int position) override { markedTrack = position; }
     void ResetPlayModeChoice() override {}
     void ApplyStoredSettings(TIniStore&) override {}
     void SaveLayout(TIniStore&) override {}
@@ -45,7 +60,24 @@ public:
     TBarEdge Edge() const override { return edge; }
     void ReapplyEdge() override {}
     void SetTimerInterval(int ms) override { timerInterval = ms; }
-    void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+    void SetTimerEnabled(bool enabled) override {
+        timerEnabled = enabled;
+        timerSwitches.push_back(enabled);
+    }
+    void SetRepeatState(bool on) override { repeatState = on; }
+    void EnableProgramSet(bool enabled) override { programSetEnabled = enabled; }
+    bool GaugeVisible() const override { return gaugeVisible; }
+    std::vector<bool> ProgramTrackSelection() const override { return selection; }
+    bool ShowProgramDialog() override {
+        ++dialogShows;
+        timerOnDuringDialog = timerEnabled;
+        if (whileDialogOpen) {
+            whileDialogOpen();
+        }
+        return dialogOk;
+    }
+    int PlayModeChoice() const override { return playMode; }
+    bool ProgramRepeatChecked() const override { return dialogRepeat; }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void CloseBar() override { ++closes; }
 };
