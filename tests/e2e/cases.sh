@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# End-to-end cases of the real program under Xvfb with openbox.
+# Usage: cases.sh CASE LINTEL_BINARY SOURCE_DIR
+# Each case has its own display, home, system folder and program folder, so its own
+# lintel.ini and its own instance guard.
+CASE=$1
+LINTEL=$2
+SOURCE_DIR=$3
+source "$(dirname "$0")/lib.sh"
+
+IMPORT_MARK='[CAFE]'
+write_cdplayer() {
+    printf '[Config]\r\nDrive=V:\r\n\r\n[CAFE]\r\nEntryType=1\r\ntitle=Imported\r\n' \
+        >"$SYS/cdplayer.ini"
+}
+
+# First start with cdplayer.ini: the file is copied, then the message shows, before the
+# bar; the second start shows nothing.
+case_first_start_import() {
+    write_cdplayer
+    e2e_launch
+    wait_box
+    [[ $(count "$(boxes_of "$BAR_PID")") == 1 ]] || fail "more than one box"
+    [[ -z "$(bar_of "$BAR_PID")" ]] || fail "the bar showed before the message was answered"
+    cmp -s "$SYS/cdplayer.ini" "$PROG/lintel.ini" || fail "lintel.ini is not a copy of cdplayer.ini"
+    answer_box
+    wait_bar
+    [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "a further box showed"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -qF "$IMPORT_MARK" "$PROG/lintel.ini" || fail "the imported titles were lost"
+
+    e2e_launch
+    wait_bar
+    [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "the second start showed a message"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+}
+
+# An existing lintel.ini, even an empty one, is never replaced by the import.
+case_existing_ini_kept() {
+    write_cdplayer
+    : >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "the import message showed"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    ! grep -qF "$IMPORT_MARK" "$PROG/lintel.ini" || fail "lintel.ini was overwritten by the import"
+}
+
+# A second copy under the same file name ends at once with status 0 and shows nothing.
+case_second_copy() {
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local first=$BAR_PID
+    local before
+    before=$(md5sum <"$PROG/lintel.ini")
+    e2e_launch
+    local second=$BAR_PID
+    wait_for '! ps -o stat= -p "$second" | grep -qv Z' 100 || fail "the second copy kept running"
+    local status=0
+    wait "$second" || status=$?
+    [[ $status == 0 ]] || fail "the second copy ended with status $status"
+    [[ $(count "$(xdotool search --onlyvisible --name '^Lintel$' 2>/dev/null || true)") == 1 ]] ||
+        fail "more than one Lintel window"
+    [[ $(md5sum <"$PROG/lintel.ini") == "$before" ]] || fail "the second copy wrote lintel.ini"
+    BAR_PID=$first
+    [[ -n "$(bar_of "$BAR_PID")" ]] || fail "the first bar went away"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+}
+
+# Each ending signal of a session writes lintel.ini back through the Exit path.
+case_signals_write_back() {
+    local sig
+    for sig in TERM INT HUP; do
+        printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+        e2e_launch
+        wait_bar
+        end_with "$sig"
+        [[ $STATUS == 0 ]] || fail "exit status $STATUS after SIG$sig"
+        grep -q $'^Position=1\r$' "$PROG/lintel.ini" || fail "no dock edge written after SIG$sig"
+        grep -q $'^numtracks=12\r$' "$PROG/lintel.ini" ||
+            fail "no title record written after SIG$sig"
+    done
+}
+
+# A device that cannot be opened: one message, then the bar, and no more messages from
+# the ticks that follow.
+case_device_unavailable() {
+    printf '[Config]\r\nDrive=Q:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_box
+    [[ $(count "$(boxes_of "$BAR_PID")") == 1 ]] || fail "more than one box"
+    answer_box
+    wait_bar
+    sleep 2.2  # two poll ticks
+    [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "the message showed again"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -q $'^Position=1\r$' "$PROG/lintel.ini" || fail "lintel.ini was not written back"
+}
+
+# A signal while a message box is open closes the box and then the bar, writing the file.
+case_signal_during_message() {
+    printf '[Config]\r\nDrive=Q:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_box
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -q $'^Position=1\r$' "$PROG/lintel.ini" || fail "lintel.ini was not written back"
+}
+
+e2e_display
+e2e_home twelve-tracks.disc
+"case_$CASE"
+echo "PASS: $CASE"

@@ -1,0 +1,127 @@
+# Helpers of the end-to-end tests: a private X display with a window manager, a scratch
+# home and program folder, and looking at the bar's windows from outside.
+# Every wait is bounded; the test fails with a message when a bound passes.
+
+set -euo pipefail
+
+E2E_PIDS=()
+E2E_SCRATCH=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    [[ -n "$E2E_SCRATCH" ]] && rm -rf "$E2E_SCRATCH"
+}
+trap e2e_cleanup EXIT
+
+# wait_for CONDITION TENTHS: true once CONDITION (evaluated) holds within TENTHS x 0.1 s.
+wait_for() {
+    local i
+    for ((i = 0; i < $2; i++)); do
+        if eval "$1"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+e2e_display() {
+    E2E_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/lintel-e2e.XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$E2E_SCRATCH/display" \
+        2>"$E2E_SCRATCH/xvfb.log" &
+    E2E_PIDS+=($!)
+    wait_for '[[ -s "$E2E_SCRATCH/display" ]]' 100 || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$E2E_SCRATCH/display")"
+    openbox --sm-disable >"$E2E_SCRATCH/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100 ||
+        fail "openbox did not start"
+}
+
+# Makes the scratch home: $SYS (system folder, with drives.ini declaring V: on $1, a
+# sample disc name) and $PROG (program folder holding a copy of the binary $LINTEL).
+e2e_home() {
+    HOME_DIR="$E2E_SCRATCH/home"
+    SYS="$HOME_DIR/.config/lintel"
+    PROG="$E2E_SCRATCH/prog"
+    RUNDIR="$E2E_SCRATCH/run"
+    mkdir -p "$SYS" "$PROG" "$RUNDIR"
+    chmod 700 "$HOME_DIR" "$HOME_DIR/.config" "$SYS" "$RUNDIR"
+    cp "$SOURCE_DIR/samples/$1" "$SYS/"
+    printf '[Drives]\nV=%s\n' "$1" >"$SYS/drives.ini"
+    cp "$LINTEL" "$PROG/lintel"
+}
+
+# Starts the program from $PROG; its pid in BAR_PID.
+e2e_launch() {
+    env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_RUNTIME_DIR="$RUNDIR" "$PROG/lintel" 2>>"$E2E_SCRATCH/lintel.err" &
+    BAR_PID=$!
+    E2E_PIDS+=("$BAR_PID")
+}
+
+# The visible windows of process $1, one id a line.
+windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
+
+# Width and height of window $1, as "WxH".
+size_of() {
+    local WIDTH HEIGHT X Y SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "${WIDTH}x${HEIGHT}"
+}
+
+# The bar of process $1 (the 792 x 36 window), or nothing.
+bar_of() {
+    local w
+    for w in $(windows_of "$1"); do
+        [[ $(size_of "$w") == 792x36 ]] && echo "$w"
+    done
+    return 0
+}
+
+# The other visible windows of process $1: its message boxes.
+boxes_of() {
+    local w
+    for w in $(windows_of "$1"); do
+        [[ $(size_of "$w") != 792x36 ]] && echo "$w"
+    done
+    return 0
+}
+
+count() { [[ -z "$1" ]] && echo 0 || echo "$1" | wc -l; }
+
+wait_bar() { wait_for '[[ -n "$(bar_of "$BAR_PID")" ]]' 150 || fail "the bar did not show"; }
+wait_box() { wait_for '[[ -n "$(boxes_of "$BAR_PID")" ]]' 150 || fail "no message box showed"; }
+
+# Answers the message box of the bar with Return, as a user at the keyboard would. The
+# key goes to the focused window, so the box is activated first; a box that was not yet
+# ready for keys gets the key again.
+answer_box() {
+    local try box
+    for try in 1 2 3 4 5; do
+        box=$(boxes_of "$BAR_PID" | head -n1)
+        [[ -z "$box" ]] && return 0
+        xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+        xdotool key Return >/dev/null 2>&1 || true
+        wait_for '[[ -z "$(boxes_of "$BAR_PID")" ]]' 10 && return 0
+    done
+    fail "the box did not close"
+}
+
+# Sends signal $1 to the bar and waits for the process to end; its status in STATUS.
+end_with() {
+    kill -"$1" "$BAR_PID"
+    # Ended means gone or a zombie waiting for this shell.
+    wait_for '! ps -o stat= -p "$BAR_PID" | grep -qv Z' 100 ||
+        fail "the bar did not end after SIG$1"
+    STATUS=0
+    wait "$BAR_PID" || STATUS=$?
+}
