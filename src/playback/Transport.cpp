@@ -84,8 +84,13 @@ void TBarEngine::sbtPlayClick() {
     if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
         view_.HideOperationPanel();
     }
+    bool stoppedAtOnce = false;
     if (!Is(cdcore_.QueryMode(), CdMode::Playing) && programMode_) {
         StepProgram(+1);
+        // A program without a playable entry ends in the stop command; marking play as
+        // requested after it would have the next tick take that stop for the end of the
+        // disc and, with repeat on, play the whole disc instead.
+        stoppedAtOnce = !programMode_;
     } else {
         cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
         // From track 1 its start; otherwise from where the last next, previous or play
@@ -102,7 +107,7 @@ void TBarEngine::sbtPlayClick() {
         MarkCurrentTrack();
         ResetTrackGauge();
     }
-    playRequested_ = true;
+    playRequested_ = !stoppedAtOnce;
     SwitchTimer(true);
 }
 

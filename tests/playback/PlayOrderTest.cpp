@@ -160,13 +160,18 @@ TEST_F(PlayOrderTest, MenuPickInProgramModePlaysThatPosition) {
     EXPECT_EQ(PlayedTracks(25), (std::vector<int>{2, 9}));
 }
 
+// Also with repeat on: the stop that ends the empty program is not taken for the end of
+// a disc that Play started.
 TEST_F(PlayOrderTest, EmptyProgramStopsAtOnce) {
     Start(TenSecondTracks(3));
-    ChooseProgram(1, {}, false);
+    ChooseProgram(1, {}, true);
     EXPECT_EQ(Read(engine_->DiscId(), "order"), "");
     engine_->sbtPlayClick();
     EXPECT_FALSE(Playing());
     EXPECT_FALSE(engine_->ProgramMode());
+    EXPECT_FALSE(engine_->PlayRequested());
+    Ticks(3);
+    EXPECT_FALSE(Playing());
 }
 
 TEST_F(PlayOrderTest, EntriesThatNameNoTrackPlayNothing) {
