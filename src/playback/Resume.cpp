@@ -80,6 +80,10 @@ void TBarEngine::RestoreResumeState() {
     BuildTrackMenus();
     PlayTrack(nowTrack, prgOrder);
 
+    // Used once, and marked so before the message: ticks go on while it is shown, and a
+    // stopped one (a play that failed) must not find the record again.
+    settings_->WriteString(kResumption, "titleID", kUsed);
+
     // The line breaks are line feed then carriage return, in that order.
     const std::string lineBreak = "\n\r";
     view_.ShowMessage(cp932::Literal("レジューム機能により前回の設定が復活しました") + lineBreak +
@@ -87,7 +91,6 @@ void TBarEngine::RestoreResumeState() {
                       lineBreak + cp932::Literal("リピート = ") + (repeatOn_ ? "1" : "0") +
                       lineBreak + cp932::Literal("プログラム順 = ") + packed);
 
-    settings_->WriteString(kResumption, "titleID", kUsed);
     if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
         view_.HideOperationPanel();
     }

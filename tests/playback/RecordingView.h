@@ -27,7 +27,8 @@ public:
     bool dialogOk = false, dialogRepeat = false;
     int playMode = 0, dialogShows = 0;
     bool timerOnDuringDialog = false;
-    std::function<void()> whileDialogOpen;  ///< edits made while the dialog is shown
+    std::function<void()> whileDialogOpen;    ///< edits made while the dialog is shown
+    std::function<void()> whileMessageShown;  ///< ticks that arrive while a message is up
 
     void SetDiscLabel(const std::string& text) override {
         discLabel = text;
@@ -78,7 +79,12 @@ public:
     }
     int PlayModeChoice() const override { return playMode; }
     bool ProgramRepeatChecked() const override { return dialogRepeat; }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text) override {
+        messages.push_back(text);
+        if (whileMessageShown) {
+            whileMessageShown();
+        }
+    }
     void CloseBar() override { ++closes; }
 };
 

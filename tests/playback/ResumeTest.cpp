@@ -81,6 +81,25 @@ TEST_F(ResumeTest, CloseWhileTrackFourPlaysAndResumeAtTheNextStart) {
     EXPECT_EQ(view_.messages.size(), 1u);
 }
 
+// The message box runs its own loop in which ticks go on; one that finds the device
+// stopped (a play that did not start) must not restore the record a second time.
+TEST_F(ResumeTest, TicksWhileTheMessageIsShownDoNotRestoreAgain) {
+    StartResuming(TenSecondTracks(6));
+    StoreRecord(3, false, false, false, -1, "");
+    Restart();
+    int nested = 0;
+    view_.whileMessageShown = [&] {
+        if (++nested > 3) {
+            return;  // the failure shows as a fourth message, not as a crash
+        }
+        engine_->CDcore().StopPlay();
+        Tick();
+    };
+    Tick();
+    EXPECT_EQ(view_.messages.size(), 1u);
+    EXPECT_EQ(Read("Resumption", "titleID"), "#");
+}
+
 TEST_F(ResumeTest, AnotherDiscDiscardsTheRecordSilently) {
     StartResuming(TenSecondTracks(6));
     engine_->TrackMenuItemClick(4);
