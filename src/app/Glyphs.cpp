@@ -48,6 +48,17 @@ void Draw(QPainter& p, TGlyph glyph) {
             p.drawRect(QRectF(1.5, 2, 9, 2));
             p.drawPolygon(QPolygonF({QPointF(1.5, 5.5), QPointF(10.5, 5.5), QPointF(6, 10.5)}));
             break;
+        case TGlyph::Repeat: {
+            // An open circle with an arrow head at its end.
+            QPen pen(Qt::black, 1.6);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRectF(2, 2.5, 8, 7), 90 * 16, 270 * 16);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            p.drawPolygon(QPolygonF({QPointF(5, 0.5), QPointF(8.5, 2.5), QPointF(5, 4.5)}));
+            break;
+        }
         case TGlyph::Exit: {
             QPen pen(Qt::black, 1.8);
             pen.setCapStyle(Qt::RoundCap);

@@ -7,7 +7,7 @@
 
 namespace lintel {
 
-enum class TGlyph { Play, Pause, Stop, Prev, Next, Eject, Close, Exit };
+enum class TGlyph { Play, Pause, Stop, Prev, Next, Eject, Close, Repeat, Exit };
 
 /// The glyph drawn black on a transparent square of `size` pixels.
 QImage GlyphImage(TGlyph glyph, int size);

@@ -106,7 +106,9 @@ void TfrmMain::BuildControls() {
     gagTrTime_->SetBackColor(clGreen);
 
     pnlOperation_ = new QWidget(this);
-    pnlOperation_->setPalette(QApplication::palette());
+    QPalette buttonFace = pnlOperation_->palette();
+    buttonFace.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    pnlOperation_->setPalette(buttonFace);
     pnlOperation_->setGeometry(361, 2, 258, 18);
     pnlOperation_->setAutoFillBackground(true);
 
@@ -124,6 +126,9 @@ void TfrmMain::BuildControls() {
     // Eject and close tray share one place; the door state shows one of them.
     sbtClose_ = AddButton(118, 18, TGlyph::Close, "閉", &TfrmMain::sbtCloseClick);
     sbtClose_->hide();
+    // A latching button: its pressed state shows whether repeat is on.
+    sbtRepeat_ = AddButton(169, 18, TGlyph::Repeat, "リピート", &TfrmMain::sbtRepeatClick);
+    sbtRepeat_->setCheckable(true);
     sbtExit_ = AddButton(236, 18, TGlyph::Exit, "終了", &TfrmMain::sbtExitClick);
 }
 
@@ -295,37 +300,31 @@ void TfrmMain::sbtPlayClick() {
     Dispatch([this] { engine_.sbtPlayClick(); });
 }
 void TfrmMain::sbtPauseClick() {
-    Dispatch([this] { engine_.CDcore().TogglePause(); });
+    Dispatch([this] { engine_.sbtPauseClick(); });
 }
 void TfrmMain::sbtStopClick() {
-    Dispatch([this] {
-        engine_.CDcore().StopPlay();
-        engine_.CDcore().RewindToStart();
-    });
+    Dispatch([this] { engine_.sbtStopClick(); });
 }
 void TfrmMain::sbtPrevClick() {
-    Dispatch([this] { engine_.CDcore().SeekPreviousTrack(); });
+    Dispatch([this] { engine_.sbtPrevClick(); });
 }
 void TfrmMain::sbtNextClick() {
-    Dispatch([this] { engine_.CDcore().SeekNextTrack(); });
+    Dispatch([this] { engine_.sbtNextClick(); });
 }
 void TfrmMain::sbtEjectClick() {
-    Dispatch([this] {
-        engine_.CDcore().OpenDoor();
-        engine_.DiscRemoved();
-    });
+    Dispatch([this] { engine_.sbtEjectClick(); });
 }
 void TfrmMain::sbtCloseClick() {
-    Dispatch([this] {
-        engine_.CDcore().CloseDoor();
-        engine_.SetDoorState(true);
-    });
+    Dispatch([this] { engine_.sbtCloseClick(); });
+}
+void TfrmMain::sbtRepeatClick() {
+    Dispatch([this] { engine_.sbtRepeatClick(); });
 }
 void TfrmMain::sbtExitClick() {
     Dispatch([this] { engine_.sbtExitClick(); });
 }
 void TfrmMain::Timer1Timer() {
-    Dispatch([] {});
+    Dispatch([this] { engine_.Timer1Timer(); });
 }
 
 // ---- TBarView
@@ -365,8 +364,18 @@ void TfrmMain::HideOperationPanel() {
 }
 
 void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
-    for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_}) b->setEnabled(transport);
+    for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_})
+        b->setEnabled(transport);
     sbtPause_->setEnabled(pauseAndEdit);
+}
+
+void TfrmMain::SetRepeatState(bool on) {
+    // The click itself toggles a checkable button; the engine's word is what counts.
+    sbtRepeat_->setChecked(on);
+}
+
+bool TfrmMain::GaugeVisible() const {
+    return !gagTrTime_->isHidden();
 }
 
 void TfrmMain::SetDoorState(bool closed) {

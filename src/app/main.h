@@ -64,6 +64,7 @@ public:
     void sbtNextClick();
     void sbtEjectClick();
     void sbtCloseClick();
+    void sbtRepeatClick();
     void sbtExitClick();
     void Timer1Timer();
 
@@ -78,6 +79,8 @@ public:
     void HideOperationPanel() override;
     void EnableTransport(bool transport, bool pauseAndEdit) override;
     void SetDoorState(bool closed) override;
+    void SetRepeatState(bool on) override;
+    bool GaugeVisible() const override;
     void BuildTrackMenus(const TStringList& captions) override;
     void ClearTrackMenus() override;
     void MarkCurrentTrack(int track) override;
@@ -106,6 +109,7 @@ public:
     QToolButton* sbtNext() const { return sbtNext_; }
     QToolButton* sbtEject() const { return sbtEject_; }
     QToolButton* sbtClose() const { return sbtClose_; }
+    QToolButton* sbtRepeat() const { return sbtRepeat_; }
     QToolButton* sbtExit() const { return sbtExit_; }
     const QTimer& Timer1() const { return timer1_; }
     bool StartupComplete() const { return startupComplete_; }
@@ -143,6 +147,7 @@ private:
     QToolButton* sbtNext_ = nullptr;
     QToolButton* sbtEject_ = nullptr;
     QToolButton* sbtClose_ = nullptr;
+    QToolButton* sbtRepeat_ = nullptr;
     QToolButton* sbtExit_ = nullptr;
     QTimer timer1_;
 

@@ -152,6 +152,37 @@ TEST_F(BarWindowTest, StoredPanelPlaceIsUsedAndAPlaceOffTheBarIsPulledBack) {
     EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(792 - 258, 0));
 }
 
+// ---- commands and ticks reach the engine
+
+TEST_F(BarWindowTest, ButtonsAndTicksDriveThePlayer) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    bar_->sbtPlay()->click();
+    EXPECT_TRUE(bar_->Engine().PlayRequested());
+    clock_.Step(std::chrono::milliseconds(5500));
+    bar_->Timer1Timer();
+    EXPECT_EQ(bar_->gagTrTime()->Text(), "0:05/3:08");
+
+    bar_->sbtPause()->click();
+    EXPECT_TRUE(bar_->Engine().Paused());
+    EXPECT_FALSE(bar_->sbtPlay()->isEnabled()) << "only pause stays available";
+    bar_->sbtPause()->click();
+    EXPECT_FALSE(bar_->Engine().Paused());
+
+    bar_->sbtRepeat()->click();
+    EXPECT_TRUE(bar_->Engine().RepeatOn());
+    EXPECT_TRUE(bar_->sbtRepeat()->isChecked());
+
+    bar_->sbtEject()->click();
+    EXPECT_EQ(bar_->slbCDName()->Caption(), "No Disc");
+    EXPECT_FALSE(bar_->sbtClose()->isHidden());
+    bar_->sbtClose()->click();
+    EXPECT_FALSE(bar_->sbtEject()->isHidden());
+    bar_->Timer1Timer();  // the stopped tick finds the disc again
+    EXPECT_EQ(bar_->slbTrack()->Caption(), "1. Track 1");
+    EXPECT_TRUE(answerer_.texts.empty());
+}
+
 // ---- the poll timer
 
 TEST_F(BarWindowTest, TimerWaitsForStartupAndZeroStopsIt) {

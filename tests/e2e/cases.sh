@@ -59,7 +59,7 @@ case_second_copy() {
     before=$(md5sum <"$PROG/lintel.ini")
     e2e_launch
     local second=$BAR_PID
-    wait_for '! ps -o stat= -p "$second" | grep -qv Z' 100 || fail "the second copy kept running"
+    wait_for '! running "$second"' 100 || fail "the second copy kept running"
     local status=0
     wait "$second" || status=$?
     [[ $status == 0 ]] || fail "the second copy ended with status $status"

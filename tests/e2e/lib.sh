@@ -96,6 +96,14 @@ boxes_of() {
     return 0
 }
 
+# Whether process $1 still runs (a zombie waiting for this shell has ended).
+running() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [[ ${stat:0:1} != Z ]]
+}
+
 count() { [[ -z "$1" ]] && echo 0 || echo "$1" | wc -l; }
 
 wait_bar() { wait_for '[[ -n "$(bar_of "$BAR_PID")" ]]' 150 || fail "the bar did not show"; }
@@ -119,8 +127,7 @@ answer_box() {
 # Sends signal $1 to the bar and waits for the process to end; its status in STATUS.
 end_with() {
     kill -"$1" "$BAR_PID"
-    # Ended means gone or a zombie waiting for this shell.
-    wait_for '! ps -o stat= -p "$BAR_PID" | grep -qv Z' 100 ||
+    wait_for '! running "$BAR_PID"' 100 ||
         fail "the bar did not end after SIG$1"
     STATUS=0
     wait "$BAR_PID" || STATUS=$?
