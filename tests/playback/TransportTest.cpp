@@ -219,7 +219,7 @@ TEST_F(TransportTest, EjectRemovesTheDisc) {
 
 // ---- the timer
 
-TEST_F(TransportTest, PlayAndStopSwitchTheTimerOffAndOnAgain) {
+TEST_F(TransportTest, TimerIsSwitchedOffAroundPlayStopAndTheTicksThatRestartPlay) {
     Start(TenSecondTracks(3));
     EXPECT_TRUE(view_.timerEnabled);  // from the end of start-up
     view_.timerSwitches.clear();
@@ -228,6 +228,24 @@ TEST_F(TransportTest, PlayAndStopSwitchTheTimerOffAndOnAgain) {
     view_.timerSwitches.clear();
     engine_->sbtStopClick();
     EXPECT_EQ(view_.timerSwitches, (std::vector<bool>{false, true}));
+
+    // The return to track 1 at the end of the disc, and a tick that only follows play.
+    engine_->TrackMenuItemClick(3);
+    view_.timerSwitches.clear();
+    Ticks(9);
+    EXPECT_TRUE(view_.timerSwitches.empty());
+    Ticks(2);
+    EXPECT_EQ(view_.timerSwitches, (std::vector<bool>{false, true}));
+    EXPECT_EQ(engine_->CurrentTrack(), 1);
+
+    // The repeat restart.
+    engine_->sbtRepeatClick();
+    engine_->TrackMenuItemClick(3);
+    engine_->sbtPlayClick();
+    view_.timerSwitches.clear();
+    Ticks(11);
+    EXPECT_EQ(view_.timerSwitches, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(Playing());
 }
 
 TEST_F(TransportTest, IntervalZeroKeepsTheTimerStopped) {
