@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 
@@ -422,7 +423,13 @@ void TfrmMain::ReapplyEdge() {
     if (!s || edge_ == TBarEdge::Floating)
         return;
     const QRect g = s->geometry();
-    move(g.left(), edge_ == TBarEdge::Top ? g.top() : g.top() + g.height() - height());
+    const QPoint place(g.left(),
+                       edge_ == TBarEdge::Top ? g.top() : g.top() + g.height() - height());
+    move(place);
+    // Moving to where the widget already stands changes nothing, and the window manager
+    // would then place the bar itself: the window is told its place in any case.
+    if (QWindow* window = windowHandle())
+        window->setPosition(place);
 }
 
 void TfrmMain::SetTimerInterval(int milliseconds) {

@@ -113,6 +113,26 @@ case_signal_during_message() {
     grep -q $'^Position=1\r$' "$PROG/lintel.ini" || fail "lintel.ini was not written back"
 }
 
+# The bar docks at the bottom edge by default and at the top with Position=0, and stays
+# out of the task bar and the pager.
+case_edge_and_taskbar() {
+    local y expected
+    for position in 1 0; do
+        printf '[Config]\r\nDrive=V:\r\nPosition=%s\r\n' "$position" >"$PROG/lintel.ini"
+        e2e_launch
+        wait_bar
+        local bar
+        bar=$(bar_of "$BAR_PID")
+        y=$(xdotool getwindowgeometry --shell "$bar" | sed -n 's/^Y=//p')
+        expected=$([[ $position == 1 ]] && echo $((600 - 36)) || echo 0)
+        [[ $y == "$expected" ]] || fail "Position=$position put the bar at y=$y, not $expected"
+        xprop -id "$bar" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
+            fail "the bar asks for a task bar entry"
+        end_with TERM
+        [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    done
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
