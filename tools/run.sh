@@ -68,10 +68,11 @@ wm_pid=$!
 wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100 || true
 
 env -u QT_QPA_PLATFORM HOME="$home" XDG_CONFIG_HOME="$home/.config" \
-    XDG_RUNTIME_DIR="$scratch/run" "$program/lintel" &
+    XDG_RUNTIME_DIR="$scratch/run" "$program/lintel" 2>"$scratch/lintel.err" &
 bar_pid=$!
 if ! wait_for 'xdotool search --onlyvisible --pid "$bar_pid" >/dev/null 2>&1' 150; then
     echo "The bar did not show within 15 seconds." >&2
+    cat "$scratch/lintel.err" >&2
     exit 1
 fi
 sleep 1.5  # one poll tick and the first paint
@@ -83,6 +84,10 @@ status=0
 wait "$bar_pid" || status=$?
 bar_pid=""
 echo "The bar ended with exit code $status after SIGTERM."
+if [[ -s "$scratch/lintel.err" ]]; then
+    echo "--- what it wrote on standard error:"
+    cat "$scratch/lintel.err"
+fi
 echo "--- lintel.ini it wrote (code page 932 shown as UTF-8):"
 iconv -f CP932 -t UTF-8 "$program/lintel.ini" | tr -d '\r'
 echo "---"

@@ -249,21 +249,6 @@ TEST_F(BarWindowTest, ErrorsWhileAnErrorBoxIsOpenDoNotPileUpBoxes) {
     EXPECT_EQ(answerer_.texts.size(), 2u);
 }
 
-TEST_F(BarWindowTest, TransportAfterAFailedOpenNeverThrowsPastTheWindow) {
-    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=Q:\r\n");
-    Start();
-    // Whatever the engine makes of commands without a device, they end here.
-    bar_->sbtPlay()->click();
-    bar_->sbtPause()->click();
-    bar_->sbtStop()->click();
-    bar_->sbtNext()->click();
-    bar_->sbtPrev()->click();
-    bar_->sbtEject()->click();
-    bar_->Timer1Timer();
-    EXPECT_FALSE(bar_->Closed());
-    for (const QString& text : answerer_.texts) EXPECT_FALSE(text.isEmpty());
-}
-
 // ---- closing
 
 TEST_F(BarWindowTest, ExitClosesTheBarAndWritesTheFileBack) {
@@ -322,16 +307,6 @@ TEST_F(BarWindowTest, AFailedWriteBackIsShownWhenTheUserClosed) {
 }
 
 // ---- signals
-
-TEST_F(BarWindowTest, SigtermClosesTheBarThroughTheExitPath) {
-    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
-    Start();
-    kill(getpid(), SIGTERM);
-    ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
-    EXPECT_TRUE(bar_->ClosedBySignal());
-    EXPECT_EQ(bar_->FormDestroy(), 0);
-    EXPECT_NE(Ini().find("Position=1\r\n"), std::string::npos);
-}
 
 TEST_F(BarWindowTest, ASignalClosesAnOpenMessageBoxFirst) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
