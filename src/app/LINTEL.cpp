@@ -30,7 +30,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QApplication app(argc, argv);
+    // The program reads no command line: Qt sees only the program's name.
+    int qtArgc = argc > 0 ? 1 : 0;
+    char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationDisplayName(QStringLiteral("Lintel"));
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

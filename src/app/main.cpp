@@ -320,6 +320,8 @@ void TfrmMain::sbtCloseClick() {
 }
 void TfrmMain::sbtRepeatClick() {
     Dispatch([this] { engine_.sbtRepeatClick(); });
+    // The click already flipped the latch; whatever happened, it shows the player's state.
+    sbtRepeat_->setChecked(engine_.RepeatOn());
 }
 void TfrmMain::sbtExitClick() {
     Dispatch([this] { engine_.sbtExitClick(); });
