@@ -48,6 +48,49 @@ void Draw(QPainter& p, TGlyph glyph) {
             p.drawRect(QRectF(1.5, 2, 9, 2));
             p.drawPolygon(QPolygonF({QPointF(1.5, 5.5), QPointF(10.5, 5.5), QPointF(6, 10.5)}));
             break;
+        case TGlyph::Program:
+            // A short list with a play mark: tracks in an order of one's own.
+            p.drawRect(QRectF(1.5, 2, 5, 1.5));
+            p.drawRect(QRectF(1.5, 5.25, 5, 1.5));
+            p.drawRect(QRectF(1.5, 8.5, 5, 1.5));
+            p.drawPolygon(Triangle(7.5, 11, true));
+            break;
+        case TGlyph::TitleEdit: {
+            // A pencil lying from the bottom left to the top right.
+            QPen pen(Qt::black, 2.2);
+            p.setPen(pen);
+            p.drawLine(QPointF(4, 8), QPointF(9.5, 2.5));
+            p.setPen(Qt::NoPen);
+            p.drawPolygon(QPolygonF({QPointF(1.5, 10.5), QPointF(2.4, 7.2), QPointF(4.8, 9.6)}));
+            break;
+        }
+        case TGlyph::Settings: {
+            // A toothed wheel: eight teeth round a ring.
+            p.save();
+            p.translate(6, 6);
+            for (int i = 0; i < 8; ++i) {
+                p.drawRect(QRectF(-1, -5.5, 2, 3));
+                p.rotate(45);
+            }
+            p.restore();
+            QPen pen(Qt::black, 2);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QPointF(6, 6), 2.8, 2.8);
+            break;
+        }
+        case TGlyph::Help: {
+            QPen pen(Qt::black, 1.7);
+            pen.setCapStyle(Qt::RoundCap);
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRectF(3.5, 1.5, 5, 4.5), 180 * 16, -250 * 16);
+            p.drawLine(QPointF(6, 6.2), QPointF(6, 7.6));
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            p.drawEllipse(QPointF(6, 10), 1.1, 1.1);
+            break;
+        }
         case TGlyph::Repeat: {
             // An open circle with an arrow head at its end.
             QPen pen(Qt::black, 1.6);

@@ -7,7 +7,21 @@
 
 namespace lintel {
 
-enum class TGlyph { Play, Pause, Stop, Prev, Next, Eject, Close, Repeat, Exit };
+enum class TGlyph {
+    Play,
+    Pause,
+    Stop,
+    Prev,
+    Next,
+    Eject,
+    Close,
+    Program,
+    Repeat,
+    TitleEdit,
+    Settings,
+    Help,
+    Exit
+};
 
 /// The glyph drawn black on a transparent square of `size` pixels.
 QImage GlyphImage(TGlyph glyph, int size);

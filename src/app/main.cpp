@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDialog>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QThread>
@@ -14,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/Backdrop.h"
 #include "app/SignalWake.h"
 #include "app/TaskbarHint.h"
 #include "platform/Cp932.h"
@@ -59,12 +63,13 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), engine_(*this, drives) {
     setWindowTitle(QStringLiteral("Lintel"));
     setFixedSize(kBarWidth, kBarHeight);
-    // A dark face in place of the desktop behind the bar, so the white outlined labels
-    // read; the panel keeps the ordinary button face.
-    QPalette face = palette();
-    face.setColor(QPalette::Window, QColor(40, 44, 52));
-    setPalette(face);
-    setAutoFillBackground(true);
+    // The bar paints its whole background itself (its colour or the desktop behind it).
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // With a compositing manager the desktop really shows through; this has to be
+    // decided before the window exists.
+    translucent_ = CompositingActive();
+    if (translucent_)
+        setAttribute(Qt::WA_TranslucentBackground);
     BuildControls();
     KeepOutOfTaskbar(*this);
 
@@ -72,6 +77,9 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
     // that message instead of killing the program half-way.
     signalWake_ = new TSignalWake(this);
     signalWake_->OnSignal = [this](int signo) { SignalArrived(signo); };
+
+    backdropTimer_.setInterval(500);
+    connect(&backdropTimer_, &QTimer::timeout, this, [this] { CheckBackdropPlace(); });
 
     timer1_.setTimerType(Qt::CoarseTimer);
     connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
@@ -128,9 +136,25 @@ void TfrmMain::BuildControls() {
     sbtClose_ = AddButton(118, 18, TGlyph::Close, "閉", &TfrmMain::sbtCloseClick);
     sbtClose_->hide();
     // A latching button: its pressed state shows whether repeat is on.
+    sbtPrgSet_ = AddButton(135, 35, TGlyph::Program, "ﾌﾟﾛｸﾞﾗﾑﾌﾟﾚｲ", &TfrmMain::sbtPrgSetClick);
+    // A latching button: its pressed state shows whether repeat is on.
     sbtRepeat_ = AddButton(169, 18, TGlyph::Repeat, "リピート", &TfrmMain::sbtRepeatClick);
     sbtRepeat_->setCheckable(true);
+    // The title editor and the settings dialog are not part of the bar yet.
+    sbtCDEdit_ = AddButton(185, 18, TGlyph::TitleEdit, "ﾀｲﾄﾙ編集", nullptr);
+    sbtCDEdit_->setEnabled(false);
+    sbtConfig_ = AddButton(202, 18, TGlyph::Settings, "設定", nullptr);
+    sbtConfig_->setEnabled(false);
+    sbtHelp_ = AddButton(219, 18, TGlyph::Help, "ヘルプ", &TfrmMain::sbtHelpClick);
     sbtExit_ = AddButton(236, 18, TGlyph::Exit, "終了", &TfrmMain::sbtExitClick);
+
+    // Labels and gauge toggle the panel; the panel's surface and its grip drag it. Every
+    // control reports the pointer entering and leaving.
+    for (QWidget* w :
+         {static_cast<QWidget*>(slbCDName_), static_cast<QWidget*>(slbTrack_),
+          static_cast<QWidget*>(gagTrTime_), pnlOperation_, static_cast<QWidget*>(bvlFrame_)})
+        w->installEventFilter(this);
+    for (QToolButton* b : pnlOperation_->findChildren<QToolButton*>()) b->installEventFilter(this);
 }
 
 QToolButton* TfrmMain::AddButton(int left, int width, TGlyph glyph, const char* hintUtf8,
@@ -142,7 +166,8 @@ QToolButton* TfrmMain::AddButton(int left, int width, TGlyph glyph, const char* 
     button->setIcon(GlyphIcon(glyph));
     button->setIconSize(QSize(12, 12));
     button->setToolTip(Text(hintUtf8));
-    connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
+    if (click != nullptr)
+        connect(button, &QToolButton::clicked, this, [this, click] { (this->*click)(); });
     return button;
 }
 
@@ -151,18 +176,12 @@ QToolButton* TfrmMain::AddButton(int left, int width, TGlyph glyph, const char* 
 void TfrmMain::Startup() {
     ReapplyEdge();
     show();
+    backdropTimer_.start();
     Dispatch([this] {
         engine_.FormShow();
         // The panel goes where the user last dragged it; by default the bottom right.
-        if (TIniStore* settings = engine_.Settings()) {
-            const int x =
-                settings->ReadInteger("iPosition", "Op_X", width() - pnlOperation_->width());
-            const int y =
-                settings->ReadInteger("iPosition", "Op_Y", height() - pnlOperation_->height());
-            // A stored place off the bar would leave the buttons out of reach for good.
-            pnlOperation_->move(std::clamp(x, 0, std::max(0, width() - pnlOperation_->width())),
-                                std::clamp(y, 0, std::max(0, height() - pnlOperation_->height())));
-        }
+        if (TIniStore* settings = engine_.Settings())
+            PlaceOperationPanel(*settings, *this);
     });
     startupComplete_ = true;
     UpdateTimer();
@@ -323,6 +342,13 @@ void TfrmMain::sbtRepeatClick() {
     // The click already flipped the latch; whatever happened, it shows the player's state.
     sbtRepeat_->setChecked(engine_.RepeatOn());
 }
+void TfrmMain::sbtPrgSetClick() {
+    Dispatch([this] { engine_.sbtPrgSetClick(); });
+}
+void TfrmMain::sbtHelpClick() {
+    if (OnHelp)
+        Dispatch(OnHelp);
+}
 void TfrmMain::sbtExitClick() {
     Dispatch([this] { engine_.sbtExitClick(); });
 }
@@ -340,12 +366,8 @@ void TfrmMain::SetTrackLabel(const std::string& text) {
 }
 
 void TfrmMain::LayoutBar() {
-    // One row, disc label first, gauge at the top right.
-    slbCDName_->move(4, 4);
-    slbTrack_->move(slbCDName_->width() + 16, 4);
-    gagTrTime_->move(width() - gagTrTime_->width() - 4, 4);
-    if (pnlOperation_->y() > height())
-        pnlOperation_->move(pnlOperation_->x(), height() - pnlOperation_->height());
+    if (TIniStore* settings = engine_.Settings())
+        lintel::LayoutBar(*settings, *this);
 }
 
 void TfrmMain::SetGaugeMax(int maxValue) {
@@ -359,17 +381,28 @@ void TfrmMain::SetGaugeText(const std::string& text) {
 }
 
 void TfrmMain::ShowOperationPanel() {
-    pnlOperation_->show();
+    SetPanelShown(true);
 }
 void TfrmMain::HideOperationPanel() {
-    pnlOperation_->hide();
+    SetPanelShown(false);
     opePanelChecked_ = false;
 }
 
+void TfrmMain::SetPanelShown(bool shown) {
+    // A panel hidden mid-drag would never see its release.
+    if (!shown)
+        panelDragging_ = false;
+    pnlOperation_->setVisible(shown);
+}
+
 void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
-    for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_})
+    for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_, sbtPrgSet_})
         b->setEnabled(transport);
     sbtPause_->setEnabled(pauseAndEdit);
+}
+
+void TfrmMain::EnableProgramSet(bool enabled) {
+    sbtPrgSet_->setEnabled(enabled);
 }
 
 void TfrmMain::SetRepeatState(bool on) {
@@ -399,20 +432,19 @@ void TfrmMain::MarkCurrentTrack(int track) {
 }
 void TfrmMain::ResetPlayModeChoice() {}
 
-void TfrmMain::ApplyStoredSettings(TIniStore&) {}
+void TfrmMain::ApplyStoredSettings(TIniStore& settings) {
+    lintel::ApplyStoredSettings(settings, *this);
+}
 
 void TfrmMain::SaveLayout(TIniStore& settings) {
-    if (settings.ReadInteger("TimeBar", "Position", 0) == 3) {
-        settings.WriteInteger("iPosition", "Tb_X", gagTrTime_->x());
-        settings.WriteInteger("iPosition", "Tb_Y", gagTrTime_->y());
-    }
-    if (settings.ReadInteger("Config", "Order", 0) == 4) {
-        settings.WriteInteger("iPosition", "DocH", height());
-        settings.WriteInteger("iPosition", "Cn_X", slbCDName_->x());
-        settings.WriteInteger("iPosition", "Cn_Y", slbCDName_->y());
-        settings.WriteInteger("iPosition", "Tr_X", slbTrack_->x());
-        settings.WriteInteger("iPosition", "Tr_Y", slbTrack_->y());
-    }
+    SaveFreePositions(settings, *this);
+}
+
+void TfrmMain::SetBarColor(TColor color) {
+    if (color == barColor_)
+        return;
+    barColor_ = color;
+    update();
 }
 
 void TfrmMain::SetEdge(TBarEdge edge) {
@@ -424,6 +456,9 @@ void TfrmMain::ReapplyEdge() {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s || edge_ == TBarEdge::Floating)
         return;
+    // The thickness the last layout computed takes effect here.
+    if (horzDockSize_ > 0 && horzDockSize_ != height())
+        setFixedSize(width(), horzDockSize_);
     const QRect g = s->geometry();
     const QPoint place(g.left(),
                        edge_ == TBarEdge::Top ? g.top() : g.top() + g.height() - height());
@@ -453,6 +488,200 @@ void TfrmMain::UpdateTimer() {
         timer1_.setInterval(timerInterval_);
     if (!timer1_.isActive())
         timer1_.start();
+}
+
+// ---- the panel and the pointer
+
+void TfrmMain::pmnOpePanelClick() {
+    opePanelChecked_ = !opePanelChecked_;
+    SetPanelShown(opePanelChecked_);
+}
+
+void TfrmMain::FormClick() {
+    ShowMessage(cp932::Literal("ココロ"));
+    // The menu's check mark stays as it was.
+    SetPanelShown(pnlOperation_->isHidden());
+}
+
+bool TfrmMain::PanelFollowsPointer() {
+    TIniStore* settings = engine_.Settings();
+    return settings != nullptr && ReadInteger(*settings, TSetting::ConfigVisiOpeType) == 0;
+}
+
+bool TfrmMain::InPanel(const QObject* object) const {
+    for (const QObject* o = object; o != nullptr; o = o->parent()) {
+        if (o == pnlOperation_)
+            return true;
+    }
+    return false;
+}
+
+bool TfrmMain::PointerOverBar() const {
+    return rect().contains(mapFromGlobal(QCursor::pos()));
+}
+
+void TfrmMain::PointerEntered() {
+    if (PanelFollowsPointer())
+        SetPanelShown(true);
+}
+
+void TfrmMain::PointerLeft(const QObject* from) {
+    if (InPanel(from)) {
+        // Qt passes one leave up from the control to every window it leaves, all in one
+        // go; the bar's own leave that follows belongs to this one and is ignored.
+        leavingFromPanel_ = true;
+        QTimer::singleShot(0, this, [this] { leavingFromPanel_ = false; });
+        return;
+    }
+    if (from == this && leavingFromPanel_)
+        return;
+    // From one control to another, or back onto the bar's own surface, Qt reports no
+    // enter for the bar: the pointer is still over the bar, so the panel stays.
+    if (PointerOverBar())
+        return;
+    if (PanelFollowsPointer())
+        SetPanelShown(false);
+}
+
+bool TfrmMain::PanelMouse(QEvent* event) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (!panelDragging_) {
+                panelDragging_ = true;
+                dragStartPlace_ = pnlOperation_->pos();
+                dragPressPoint_ = mouse->globalPosition().toPoint();
+            }
+            return true;
+        case QEvent::MouseMove:
+            if (panelDragging_) {
+                const QPoint now = mouse->globalPosition().toPoint();
+                const TPoint place =
+                    DragPanel({dragStartPlace_.x(), dragStartPlace_.y()},
+                              {dragPressPoint_.x(), dragPressPoint_.y()}, {now.x(), now.y()},
+                              width(), height(), pnlOperation_->width(), pnlOperation_->height());
+                pnlOperation_->move(place.x, place.y);
+            }
+            return true;
+        case QEvent::MouseButtonRelease:
+            // The drag ends with the last button let go.
+            if (panelDragging_ && mouse->buttons() == Qt::NoButton) {
+                panelDragging_ = false;
+                if (TIniStore* settings = engine_.Settings())
+                    SaveOperationPanelPlace(*settings, {pnlOperation_->x(), pnlOperation_->y()});
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TfrmMain::event(QEvent* event) {
+    if (event->type() == QEvent::Enter)
+        PointerEntered();
+    else if (event->type() == QEvent::Leave)
+        PointerLeft(this);
+    return QWidget::event(event);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Enter:
+            PointerEntered();
+            return false;
+        case QEvent::Leave:
+            PointerLeft(watched);
+            return false;
+        default:
+            break;
+    }
+    if (watched == pnlOperation_ || watched == bvlFrame_)
+        return PanelMouse(event);
+    if ((watched == slbCDName_ || watched == slbTrack_ || watched == gagTrTime_) &&
+        (event->type() == QEvent::MouseButtonPress ||
+         event->type() == QEvent::MouseButtonDblClick)) {
+        // Any button, whatever the panel mode.
+        pmnOpePanelClick();
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::mousePressEvent(QMouseEvent* event) {
+    // Only presses on the bar's own surface arrive here: the controls keep theirs.
+    pressedOnBar_ = event->button() == Qt::LeftButton;
+    QWidget::mousePressEvent(event);
+}
+
+void TfrmMain::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressedOnBar_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressedOnBar_ = false;
+    QWidget::mouseReleaseEvent(event);
+    if (click)
+        FormClick();
+}
+
+// ---- the background
+
+TfrmMain::TBackdrop TfrmMain::Backdrop() const {
+    auto* self = const_cast<TfrmMain*>(this);
+    TIniStore* settings = self->engine_.Settings();
+    if (settings != nullptr && BackgroundFilled(*settings))
+        return TBackdrop::BarColor;
+    if (translucent_)
+        return TBackdrop::Translucent;
+    if (DesktopPicture(QRect(ScreenOrigin(), QSize(1, 1))))
+        return TBackdrop::DesktopPicture;
+    return TBackdrop::ButtonFace;
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    TIniStore* settings = engine_.Settings();
+    if (settings != nullptr && BackgroundFilled(*settings)) {
+        painter.fillRect(dirty, ColorToQColor(barColor_));
+        return;
+    }
+    if (translucent_) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(dirty, Qt::transparent);
+        return;
+    }
+    // The wallpaper as it lies under the bar's place on the screen.
+    const QPoint origin = ScreenOrigin();
+    paintedOrigin_ = origin;
+    const QRect onScreen(origin + dirty.topLeft(), dirty.size());
+    if (const auto picture = DesktopPicture(onScreen)) {
+        painter.drawImage(dirty.topLeft(), *picture);
+        return;
+    }
+    painter.fillRect(dirty, ColorToQColor(clBtnFace));
+}
+
+QPoint TfrmMain::ScreenOrigin() const {
+    if (testAttribute(Qt::WA_WState_Created)) {
+        if (const auto origin = WindowOrigin(winId()))
+            return *origin;
+    }
+    return mapToGlobal(QPoint(0, 0));
+}
+
+void TfrmMain::CheckBackdropPlace() {
+    // The window manager may move the bar without the toolkit noticing; a picture painted
+    // for another place would show the wrong part of the desktop.
+    if (!isVisible() || Backdrop() != TBackdrop::DesktopPicture)
+        return;
+    if (!paintedOrigin_ || *paintedOrigin_ != ScreenOrigin())
+        update();
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // What shows through depends on where the bar stands.
+    update();
 }
 
 }  // namespace lintel

@@ -13,6 +13,7 @@
 #include "app/Glyphs.h"
 #include "playback/BarEngine.h"
 #include "playback/BarView.h"
+#include "settings/BarSettings.h"
 
 class QToolButton;
 class QCloseEvent;
@@ -24,7 +25,7 @@ class TTextGauge;
 class TBevelclk;
 class TSignalWake;
 
-class TfrmMain : public QWidget, public TBarView {
+class TfrmMain : public QWidget, public TBarView, public TBarSettingsTarget {
 public:
     /// The bar's client size as designed.
     static constexpr int kBarWidth = 792;
@@ -65,8 +66,17 @@ public:
     void sbtEjectClick();
     void sbtCloseClick();
     void sbtRepeatClick();
+    void sbtPrgSetClick();
+    void sbtHelpClick();
     void sbtExitClick();
     void Timer1Timer();
+    /// The panel item of the right-click menu: flips its check mark and shows the panel
+    /// exactly when it is now checked.
+    void pmnOpePanelClick();
+    /// A click on the bar's own background: the "ココロ" box, then the panel flips.
+    void FormClick();
+    /// Opens the help at its first page; the help button does nothing while it is unset.
+    std::function<void()> OnHelp;
 
     // ---- TBarView
     void SetDiscLabel(const std::string& text) override;
@@ -94,6 +104,25 @@ public:
     void SetTimerEnabled(bool enabled) override;
     void ShowMessage(const std::string& text) override;
     void CloseBar() override;
+    void EnableProgramSet(bool enabled) override;
+
+    // ---- TBarSettingsTarget (SetEdge and Edge are shared with TBarView)
+    TShadowLabel& DiscLabel() override { return *slbCDName_; }
+    TShadowLabel& TrackLabel() override { return *slbTrack_; }
+    TTextGauge& TimeGauge() override { return *gagTrTime_; }
+    QWidget& OperationPanel() override { return *pnlOperation_; }
+    QSize ClientSize() const override { return size(); }
+    void SetBarColor(TColor color) override;
+    void SetAlwaysOnTop(bool value) override { alwaysOnTop_ = value; }
+    void SetAutoHide(bool value) override { autoHide_ = value; }
+    int HorzDockSize() const override { return horzDockSize_; }
+    void SetHorzDockSize(int value) override { horzDockSize_ = value; }
+    void SetDiscLabelPad(const std::string& pad) override { engine_.SetDiscLabelPad(pad); }
+    void SetTrackLabelPad(const std::string& pad) override { engine_.SetTrackLabelPad(pad); }
+
+    /// How the background is painted at present.
+    enum class TBackdrop { BarColor, DesktopPicture, Translucent, ButtonFace };
+    TBackdrop Backdrop() const;
 
     // ---- the window's parts and state, for the program and its tests
     TBarEngine& Engine() { return engine_; }
@@ -110,7 +139,14 @@ public:
     QToolButton* sbtEject() const { return sbtEject_; }
     QToolButton* sbtClose() const { return sbtClose_; }
     QToolButton* sbtRepeat() const { return sbtRepeat_; }
+    QToolButton* sbtPrgSet() const { return sbtPrgSet_; }
+    QToolButton* sbtCDEdit() const { return sbtCDEdit_; }
+    QToolButton* sbtConfig() const { return sbtConfig_; }
+    QToolButton* sbtHelp() const { return sbtHelp_; }
     QToolButton* sbtExit() const { return sbtExit_; }
+    TColor BarColor() const { return barColor_; }
+    bool AlwaysOnTop() const { return alwaysOnTop_; }
+    bool AutoHide() const { return autoHide_; }
     const QTimer& Timer1() const { return timer1_; }
     bool StartupComplete() const { return startupComplete_; }
     bool OpePanelChecked() const { return opePanelChecked_; }
@@ -122,12 +158,31 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void BuildControls();
     QToolButton* AddButton(int left, int width, TGlyph glyph, const char* hintUtf8,
                            void (TfrmMain::*click)());
     void UpdateTimer();
+    /// The panel mode of the settings, read at each notification: 0 shows the panel
+    /// while the pointer is over the bar.
+    bool PanelFollowsPointer();
+    bool InPanel(const QObject* object) const;
+    bool PointerOverBar() const;
+    void PointerEntered();
+    void PointerLeft(const QObject* from);
+    void SetPanelShown(bool shown);
+    /// Mouse presses, moves and releases on the panel's own surface and its grip.
+    bool PanelMouse(QEvent* event);
+    /// The client area's top left corner on the screen.
+    QPoint ScreenOrigin() const;
+    void CheckBackdropPlace();
     /// Closes the window once every nested loop (message box, dialog, menu) has ended.
     void CloseWhenUnwound();
     void ReportOnStandardError(const std::string& text) const;
@@ -148,10 +203,28 @@ private:
     QToolButton* sbtEject_ = nullptr;
     QToolButton* sbtClose_ = nullptr;
     QToolButton* sbtRepeat_ = nullptr;
+    QToolButton* sbtPrgSet_ = nullptr;
+    QToolButton* sbtCDEdit_ = nullptr;
+    QToolButton* sbtConfig_ = nullptr;
+    QToolButton* sbtHelp_ = nullptr;
     QToolButton* sbtExit_ = nullptr;
     QTimer timer1_;
+    QTimer backdropTimer_;
+    std::optional<QPoint> paintedOrigin_;
 
     TBarEdge edge_ = TBarEdge::Bottom;
+    TColor barColor_ = clBtnFace;
+    bool alwaysOnTop_ = true;
+    bool autoHide_ = false;
+    int horzDockSize_ = kBarHeight;
+    bool translucent_ = false;
+    // The panel's drag: where it stood and where the pointer was pressed, on the screen.
+    bool panelDragging_ = false;
+    QPoint dragStartPlace_;
+    QPoint dragPressPoint_;
+    // Set while one leave notification passes from the panel up to the bar window.
+    bool leavingFromPanel_ = false;
+    bool pressedOnBar_ = false;
     int timerInterval_ = 1000;
     bool timerWanted_ = true;
     bool startupComplete_ = false;

@@ -66,6 +66,12 @@ public:
     void LoadTitleRecord();
     void UpdateDiscLabel();
     void UpdateTrackLabel();
+    /// The texts appended to the disc and the track label (one blank or nothing), as
+    /// the label fonts' settings say; they show at the labels' next update.
+    void SetDiscLabelPad(std::string pad) { discLabelPad_ = std::move(pad); }
+    void SetTrackLabelPad(std::string pad) { trackLabelPad_ = std::move(pad); }
+    const std::string& DiscLabelPad() const { return discLabelPad_; }
+    const std::string& TrackLabelPad() const { return trackLabelPad_; }
 
     // ---- transport commands, one handler per command for its button and menu items.
     // Without an open device (or before FormCreate) every command does nothing.

@@ -119,7 +119,11 @@ TEST_F(BarWindowTest, ALoadedDiscFillsLabelsGaugeAndControls) {
     EXPECT_EQ(bar_->gagTrTime()->x(), TfrmMain::kBarWidth - 144 - 4);
     // Bottom edge by default; the panel starts in the bar's bottom right corner.
     EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
-    EXPECT_EQ(bar_->pnlOperation()->geometry(), QRect(792 - 258, 36 - 18, 258, 18));
+    // The bar is as thick as its labels need; the panel starts in its bottom right corner.
+    EXPECT_EQ(bar_->height(), bar_->HorzDockSize());
+    EXPECT_EQ(bar_->HorzDockSize(),
+              std::max(bar_->slbCDName()->height(), bar_->slbTrack()->height()) + 12);
+    EXPECT_EQ(bar_->pnlOperation()->geometry(), QRect(792 - 258, bar_->height() - 18, 258, 18));
 }
 
 TEST_F(BarWindowTest, EmptyDriveDisablesTransportButNeverEjectOrExit) {
@@ -287,7 +291,7 @@ TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
     auto has = [&](const std::string& line) { return ini.find(line + "\r\n") != ini.npos; };
     EXPECT_TRUE(has("Tb_X=" + std::to_string(gauge.x()))) << ini;
     EXPECT_TRUE(has("Tb_Y=" + std::to_string(gauge.y()))) << ini;
-    EXPECT_TRUE(has("DocH=36")) << ini;
+    EXPECT_TRUE(has("DocH=48")) << ini;  // the free arrangement's thickness by default
     EXPECT_TRUE(has("Cn_X=" + std::to_string(disc.x()))) << ini;
     EXPECT_TRUE(has("Cn_Y=" + std::to_string(disc.y()))) << ini;
     EXPECT_TRUE(has("Tr_X=" + std::to_string(track.x()))) << ini;

@@ -6,6 +6,7 @@
 CASE=$1
 LINTEL=$2
 SOURCE_DIR=$3
+SET_ROOT_PICTURE=${4:-}
 source "$(dirname "$0")/lib.sh"
 
 IMPORT_MARK='[CAFE]'
@@ -124,13 +125,69 @@ case_edge_and_taskbar() {
         local bar
         bar=$(bar_of "$BAR_PID")
         y=$(xdotool getwindowgeometry --shell "$bar" | sed -n 's/^Y=//p')
-        expected=$([[ $position == 1 ]] && echo $((600 - 36)) || echo 0)
+        local thickness
+        thickness=$(size_of "$bar")
+        thickness=${thickness#*x}
+        expected=$([[ $position == 1 ]] && echo $((600 - thickness)) || echo 0)
         [[ $y == "$expected" ]] || fail "Position=$position put the bar at y=$y, not $expected"
         xprop -id "$bar" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR ||
             fail "the bar asks for a task bar entry"
         end_with TERM
         [[ $STATUS == 0 ]] || fail "exit status $STATUS"
     done
+}
+
+# The colour "#RRGGBB" of the screen's pixel at $1,$2.
+screen_pixel() {
+    local shot="$E2E_SCRATCH/screen.png"
+    import -window root "$shot" 2>/dev/null || fail "no screenshot"
+    convert "$shot" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 |
+        tr a-f A-F
+}
+
+# Top left corner of the bar of $BAR_PID on the screen, in BAR_X and BAR_Y.
+bar_corner() {
+    local WIDTH HEIGHT X Y SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$(bar_of "$BAR_PID")")"
+    BAR_X=$X
+    BAR_Y=$Y
+}
+
+# Background mode 0 shows the desktop's picture at the bar's own place: each pixel of the
+# picture encodes its place (red = x mod 256, green = y mod 256, blue 0x80).
+case_background_desktop() {
+    "$SET_ROOT_PICTURE" || fail "could not set the root picture"
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    sleep 1
+    bar_corner
+    local x y expected got
+    for point in "1 1" "300 2" "2 20"; do
+        read -r x y <<<"$point"
+        x=$((BAR_X + x))
+        y=$((BAR_Y + y))
+        expected=$(printf '#%02X%02X80' $((x % 256)) $((y % 256)))
+        got=$(screen_pixel "$x" "$y")
+        [[ $got == "$expected" ]] ||
+            fail "the bar shows $got at $x,$y where the desktop picture has $expected"
+    done
+    end_with TERM
+}
+
+# A colour of its own: [Back] "Color" 255 (0x00BBGGRR) is pure red, also over a picture.
+case_background_colour() {
+    "$SET_ROOT_PICTURE" || fail "could not set the root picture"
+    printf '[Config]\r\nDrive=V:\r\n\r\n[Back]\r\nItemIndex=2\r\nColor=255\r\n' \
+        >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    sleep 1
+    bar_corner
+    local got
+    got=$(screen_pixel $((BAR_X + 1)) $((BAR_Y + 1)))
+    [[ $got == "#FF0000" ]] || fail "the bar is $got, not red"
+    end_with TERM
 }
 
 e2e_display

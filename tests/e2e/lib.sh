@@ -9,6 +9,10 @@ E2E_SCRATCH=""
 
 fail() {
     echo "FAIL: $*" >&2
+    if [[ -s "$E2E_SCRATCH/lintel.err" ]]; then
+        echo "-- what the bar wrote on standard error:" >&2
+        cat "$E2E_SCRATCH/lintel.err" >&2
+    fi
     exit 1
 }
 
@@ -78,11 +82,12 @@ size_of() {
     echo "${WIDTH}x${HEIGHT}"
 }
 
-# The bar of process $1 (the 792 x 36 window), or nothing.
+# The bar of process $1 (the window 792 wide; its thickness follows the labels), or
+# nothing.
 bar_of() {
     local w
     for w in $(windows_of "$1"); do
-        [[ $(size_of "$w") == 792x36 ]] && echo "$w"
+        [[ $(size_of "$w") == 792x* ]] && echo "$w"
     done
     return 0
 }
@@ -91,7 +96,7 @@ bar_of() {
 boxes_of() {
     local w
     for w in $(windows_of "$1"); do
-        [[ $(size_of "$w") != 792x36 ]] && echo "$w"
+        [[ $(size_of "$w") != 792x* ]] && echo "$w"
     done
     return 0
 }
