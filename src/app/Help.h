@@ -1,5 +1,12 @@
 // The program's help: short HTML pages installed in the folder "help" beside the
 // executable, one page per help context, shown by the desktop's web browser.
+//
+// Wiring in the program (one THelp for the whole run, shared with the dialogs):
+//
+//     TDesktopHelpOpener opener;
+//     THelp help(opener, THelp::DefaultFolder());
+//     bar.OnHelp = [&] { if (auto error = help.Show(kHelpBar)) bar.ShowMessage(*error); };
+//     // TfrmPrgSet takes &help; the settings dialog and title editor call Show(5) / Show(12).
 #pragma once
 
 #include <QString>

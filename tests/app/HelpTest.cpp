@@ -64,10 +64,5 @@ TEST(Help, MissingPageOrBrowserIsReported) {
     EXPECT_EQ(opener.opened.size(), 1u);
 }
 
-// The program looks for its pages in "help" beside the executable.
-TEST(Help, DefaultFolderIsBesideTheProgram) {
-    EXPECT_TRUE(THelp::DefaultFolder().endsWith(QStringLiteral("/help")));
-}
-
 }  // namespace
 }  // namespace lintel
