@@ -30,7 +30,8 @@ TEST(Glyphs, EachGlyphIsDrawnAndDiffersFromTheOthers) {
     test::App();
     std::set<QByteArray> seen;
     for (TGlyph g : {TGlyph::Play, TGlyph::Pause, TGlyph::Stop, TGlyph::Prev, TGlyph::Next,
-                     TGlyph::Eject, TGlyph::Close, TGlyph::Repeat, TGlyph::Exit}) {
+                     TGlyph::Eject, TGlyph::Close, TGlyph::Program, TGlyph::Repeat,
+                     TGlyph::TitleEdit, TGlyph::Settings, TGlyph::Help, TGlyph::Exit}) {
         const QImage image = GlyphImage(g, 12);
         ASSERT_EQ(image.size(), QSize(12, 12));
         int inked = 0;
@@ -42,7 +43,7 @@ TEST(Glyphs, EachGlyphIsDrawnAndDiffersFromTheOthers) {
                                static_cast<int>(image.sizeInBytes())));
         EXPECT_FALSE(GlyphIcon(g).isNull());
     }
-    EXPECT_EQ(seen.size(), 9u);
+    EXPECT_EQ(seen.size(), 13u);
 }
 
 }  // namespace
