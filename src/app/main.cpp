@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,9 +20,12 @@
 #include <cstdio>
 
 #include "app/Backdrop.h"
+#include "app/CDprg.h"
 #include "app/SignalWake.h"
 #include "app/TaskbarHint.h"
+#include "app/TrackMenus.h"
 #include "platform/Cp932.h"
+#include "widgets/About.h"
 #include "widgets/Bevelclk.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
@@ -60,7 +65,9 @@ void SetUpLabel(TShadowLabel& label, int left, int top) {
 }  // namespace
 
 TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), engine_(*this, drives) {
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+      engine_(*this, drives),
+      help_(helpOpener_, THelp::DefaultFolder()) {
     setWindowTitle(QStringLiteral("Lintel"));
     setFixedSize(kBarWidth, kBarHeight);
     // The bar paints its whole background itself (its colour or the desktop behind it).
@@ -71,6 +78,7 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
     if (translucent_)
         setAttribute(Qt::WA_TranslucentBackground);
     BuildControls();
+    BuildMenusAndDialogs();
     KeepOutOfTaskbar(*this);
 
     // Installed before the engine starts, so a signal during a start-up message closes
@@ -100,6 +108,37 @@ TfrmMain::~TfrmMain() {
             ReportOnStandardError(e.what());
         }
     }
+}
+
+void TfrmMain::BuildMenusAndDialogs() {
+    OnHelp = [this] {
+        if (auto error = help_.Show(kHelpBar))
+            ShowMessage(*error);
+    };
+    TMenuHandlers h;
+    h.sbtPlayClick = [this] { sbtPlayClick(); };
+    h.sbtPauseClick = [this] { sbtPauseClick(); };
+    h.sbtStopClick = [this] { sbtStopClick(); };
+    h.sbtPrevClick = [this] { sbtPrevClick(); };
+    h.sbtNextClick = [this] { sbtNextClick(); };
+    h.sbtEjectClick = [this] { sbtEjectClick(); };
+    h.sbtCloseClick = [this] { sbtCloseClick(); };
+    h.sbtRepeatClick = [this] { sbtRepeatClick(); };
+    h.sbtPrgSetClick = [this] { sbtPrgSetClick(); };
+    h.pmnOpePanelClick = [this] { pmnOpePanelClick(); };
+    h.sbtHelpClick = [this] { sbtHelpClick(); };
+    h.pmnAboutClick = [this] { pmnAboutClick(); };
+    h.sbtExitClick = [this] { sbtExitClick(); };
+    h.TrackMenuItemClick = [this](int tag) {
+        Dispatch([this, tag] { engine_.TrackMenuItemClick(tag); });
+    };
+    menus_ = std::make_unique<TTrackMenus>(this, std::move(h));
+    menus_->SetOpePanelChecked(opePanelChecked_);
+
+    // Kept for the whole run: random play reads the dialog's track selection.
+    prgSetHost_ =
+        std::make_unique<TEnginePrgSetHost>(engine_, [this] { return sbtRepeat_->isChecked(); });
+    frmPrgSet_ = std::make_unique<TfrmPrgSet>(*prgSetHost_, &help_, this);
 }
 
 void TfrmMain::BuildControls() {
@@ -340,7 +379,7 @@ void TfrmMain::sbtCloseClick() {
 void TfrmMain::sbtRepeatClick() {
     Dispatch([this] { engine_.sbtRepeatClick(); });
     // The click already flipped the latch; whatever happened, it shows the player's state.
-    sbtRepeat_->setChecked(engine_.RepeatOn());
+    SetRepeatState(engine_.RepeatOn());
 }
 void TfrmMain::sbtPrgSetClick() {
     Dispatch([this] { engine_.sbtPrgSetClick(); });
@@ -348,6 +387,10 @@ void TfrmMain::sbtPrgSetClick() {
 void TfrmMain::sbtHelpClick() {
     if (OnHelp)
         Dispatch(OnHelp);
+}
+void TfrmMain::pmnAboutClick() {
+    TAboutBox about(this);
+    about.exec();
 }
 void TfrmMain::sbtExitClick() {
     Dispatch([this] { engine_.sbtExitClick(); });
@@ -386,6 +429,7 @@ void TfrmMain::ShowOperationPanel() {
 void TfrmMain::HideOperationPanel() {
     SetPanelShown(false);
     opePanelChecked_ = false;
+    menus_->SetOpePanelChecked(false);
 }
 
 void TfrmMain::SetPanelShown(bool shown) {
@@ -399,15 +443,31 @@ void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
     for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_, sbtPrgSet_})
         b->setEnabled(transport);
     sbtPause_->setEnabled(pauseAndEdit);
+    menus_->EnableTransport(transport, pauseAndEdit);
 }
 
 void TfrmMain::EnableProgramSet(bool enabled) {
     sbtPrgSet_->setEnabled(enabled);
+    menus_->EnableProgramSet(enabled);
+}
+
+std::vector<bool> TfrmMain::ProgramTrackSelection() const {
+    return frmPrgSet_ ? frmPrgSet_->TrackSelection() : std::vector<bool>{};
+}
+bool TfrmMain::ShowProgramDialog() {
+    return frmPrgSet_ && frmPrgSet_->ShowModal();
+}
+int TfrmMain::PlayModeChoice() const {
+    return frmPrgSet_ ? frmPrgSet_->PlayModeChoice() : 0;
+}
+bool TfrmMain::ProgramRepeatChecked() const {
+    return frmPrgSet_ && frmPrgSet_->RepeatChecked();
 }
 
 void TfrmMain::SetRepeatState(bool on) {
     // The click itself toggles a checkable button; the engine's word is what counts.
     sbtRepeat_->setChecked(on);
+    menus_->SetRepeatState(on);
 }
 
 bool TfrmMain::GaugeVisible() const {
@@ -417,20 +477,27 @@ bool TfrmMain::GaugeVisible() const {
 void TfrmMain::SetDoorState(bool closed) {
     sbtEject_->setVisible(closed);
     sbtClose_->setVisible(!closed);
+    menus_->SetDoorState(closed);
 }
 
 void TfrmMain::BuildTrackMenus(const TStringList& captions) {
     trackMenuCaptions_ = captions;
     markedTrack_ = 0;
+    menus_->BuildTrackMenus(captions);
 }
 void TfrmMain::ClearTrackMenus() {
     trackMenuCaptions_.clear();
     markedTrack_ = 0;
+    menus_->ClearTrackMenus();
 }
 void TfrmMain::MarkCurrentTrack(int track) {
     markedTrack_ = track;
+    menus_->MarkCurrentTrack(track);
 }
-void TfrmMain::ResetPlayModeChoice() {}
+void TfrmMain::ResetPlayModeChoice() {
+    if (frmPrgSet_)
+        frmPrgSet_->SetPlayModeChoice(TfrmPrgSet::kDiscOrder);
+}
 
 void TfrmMain::ApplyStoredSettings(TIniStore& settings) {
     lintel::ApplyStoredSettings(settings, *this);
@@ -494,7 +561,14 @@ void TfrmMain::UpdateTimer() {
 
 void TfrmMain::pmnOpePanelClick() {
     opePanelChecked_ = !opePanelChecked_;
+    menus_->SetOpePanelChecked(opePanelChecked_);
     SetPanelShown(opePanelChecked_);
+}
+
+void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
+    // Also for the labels and the gauge, which pass the request on to the bar.
+    menus_->ppmRight()->popup(event->globalPos());
+    event->accept();
 }
 
 void TfrmMain::FormClick() {

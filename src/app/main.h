@@ -7,10 +7,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Glyphs.h"
+#include "app/Help.h"
 #include "playback/BarEngine.h"
 #include "playback/BarView.h"
 #include "settings/BarSettings.h"
@@ -24,6 +27,9 @@ class TShadowLabel;
 class TTextGauge;
 class TBevelclk;
 class TSignalWake;
+class TTrackMenus;
+class TEnginePrgSetHost;
+class TfrmPrgSet;
 
 class TfrmMain : public QWidget, public TBarView, public TBarSettingsTarget {
 public:
@@ -75,8 +81,9 @@ public:
     void pmnOpePanelClick();
     /// A click on the bar's own background: the "ココロ" box, then the panel flips.
     void FormClick();
-    /// Opens the help at its first page; the help button does nothing while it is unset.
+    /// Opens the help at the bar's page; by default the desktop's browser shows it.
     std::function<void()> OnHelp;
+    void pmnAboutClick();
 
     // ---- TBarView
     void SetDiscLabel(const std::string& text) override;
@@ -105,6 +112,10 @@ public:
     void ShowMessage(const std::string& text) override;
     void CloseBar() override;
     void EnableProgramSet(bool enabled) override;
+    std::vector<bool> ProgramTrackSelection() const override;
+    bool ShowProgramDialog() override;
+    int PlayModeChoice() const override;
+    bool ProgramRepeatChecked() const override;
 
     // ---- TBarSettingsTarget (SetEdge and Edge are shared with TBarView)
     TShadowLabel& DiscLabel() override { return *slbCDName_; }
@@ -148,6 +159,8 @@ public:
     bool AlwaysOnTop() const { return alwaysOnTop_; }
     bool AutoHide() const { return autoHide_; }
     const QTimer& Timer1() const { return timer1_; }
+    TTrackMenus& Menus() const { return *menus_; }
+    TfrmPrgSet& frmPrgSet() const { return *frmPrgSet_; }
     bool StartupComplete() const { return startupComplete_; }
     bool OpePanelChecked() const { return opePanelChecked_; }
     const TStringList& TrackMenuCaptions() const { return trackMenuCaptions_; }
@@ -164,9 +177,11 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void BuildControls();
+    void BuildMenusAndDialogs();
     QToolButton* AddButton(int left, int width, TGlyph glyph, const char* hintUtf8,
                            void (TfrmMain::*click)());
     void UpdateTimer();
@@ -189,6 +204,11 @@ private:
 
     TBarEngine engine_;
     TSignalWake* signalWake_ = nullptr;
+    TDesktopHelpOpener helpOpener_;
+    THelp help_;
+    std::unique_ptr<TTrackMenus> menus_;
+    std::unique_ptr<TEnginePrgSetHost> prgSetHost_;
+    std::unique_ptr<TfrmPrgSet> frmPrgSet_;
 
     TShadowLabel* slbCDName_ = nullptr;
     TShadowLabel* slbTrack_ = nullptr;

@@ -2,13 +2,17 @@
 // layouts with real labels, the background, and the operation panel.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QCursor>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <filesystem>
 #include <memory>
 
 #include "AppTest.h"
+#include "app/TrackMenus.h"
 #include "app/main.h"
 #include "platform/Cp932.h"
 #include "support/StepClock.h"
@@ -339,6 +343,35 @@ TEST_F(BarLookTest, InTheOtherPanelModeEnterAndLeaveChangeNothing) {
     Settings().WriteInteger("Config", "VisiOpeType", 0);
     Notify(bar_.get(), QEvent::Leave);
     EXPECT_TRUE(Panel()->isHidden());
+}
+
+TEST_F(BarLookTest, TheMenusFollowTheBarAndDriveIt) {
+    Start("");
+    TTrackMenus& menus = bar_->Menus();
+    EXPECT_EQ(menus.TrackCount(), 2);
+    EXPECT_TRUE(menus.pmnOpePanel->isChecked());
+    Press(bar_->slbTrack(), QPoint(2, 2));
+    EXPECT_FALSE(menus.pmnOpePanel->isChecked());
+    menus.pmnOpePanel->trigger();
+    EXPECT_TRUE(menus.pmnOpePanel->isChecked());
+    EXPECT_FALSE(Panel()->isHidden());
+    bar_->HideOperationPanel();
+    EXPECT_FALSE(menus.pmnOpePanel->isChecked());
+
+    menus.pmnRepeat->trigger();
+    EXPECT_TRUE(bar_->Engine().RepeatOn());
+    EXPECT_TRUE(bar_->sbtRepeat()->isChecked());
+    EXPECT_TRUE(menus.pmnRepeat->isChecked());
+    EXPECT_TRUE(menus.pmnRepeatR->isChecked());
+    EXPECT_FALSE(menus.pmnCDEdit->isEnabled());
+    EXPECT_FALSE(menus.pmnConfig->isEnabled());
+
+    // A right click on the bar opens ppmRight where the pointer is.
+    const QPoint where = bar_->mapToGlobal(QPoint(20, 2));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(20, 2), where);
+    QApplication::sendEvent(bar_.get(), &request);
+    EXPECT_TRUE(menus.ppmRight()->isVisible());
+    menus.ppmRight()->close();
 }
 
 TEST_F(BarLookTest, DraggingTheGripMovesThePanelInsideTheBarAndStoresItsPlace) {
