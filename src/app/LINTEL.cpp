@@ -10,6 +10,7 @@
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
+#include "shell/QtNotifyIconHost.h"
 #include "widgets/Fonts.h"
 
 int main(int argc, char** argv) {
@@ -50,7 +51,10 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
-        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path));
+        TQtNotifyIconHost trayHost;
+        TBarDesktop desktop;
+        desktop.trayHost = &trayHost;
+        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path), desktop);
         frmMain.Startup();
         QApplication::exec();
         code = frmMain.FormDestroy();

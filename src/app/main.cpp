@@ -31,6 +31,7 @@
 #include "widgets/QtText.h"
 #include "widgets/ShadowLabel.h"
 #include "widgets/TextGauges.h"
+#include "widgets/TrayIcon.h"
 
 namespace lintel {
 
@@ -64,7 +65,7 @@ void SetUpLabel(TShadowLabel& label, int left, int top) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
+TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths, TBarDesktop desktop)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
       engine_(*this, drives),
       help_(helpOpener_, THelp::DefaultFolder()) {
@@ -79,6 +80,10 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths)
         setAttribute(Qt::WA_TranslucentBackground);
     BuildControls();
     BuildMenusAndDialogs();
+    if (desktop.trayHost != nullptr) {
+        // A notification area that refuses the icon is reported; the bar goes on.
+        Dispatch([&] { BuildTrayIcon(*desktop.trayHost); });
+    }
     KeepOutOfTaskbar(*this);
 
     // Installed before the engine starts, so a signal during a start-up message closes
@@ -139,6 +144,17 @@ void TfrmMain::BuildMenusAndDialogs() {
     prgSetHost_ =
         std::make_unique<TEnginePrgSetHost>(engine_, [this] { return sbtRepeat_->isChecked(); });
     frmPrgSet_ = std::make_unique<TfrmPrgSet>(*prgSetHost_, &help_, this);
+}
+
+void TfrmMain::BuildTrayIcon(TNotifyIconHost& host) {
+    trayIcon_ = std::make_unique<TTrayIcon>(host, this);
+    trayIcon_->BeginLoading();
+    trayIcon_->SetIcon(ProgramIcon());
+    trayIcon_->SetTipHelp("Lintel");
+    trayIcon_->SetLBPopupMenu(menus_->ppmLeft());
+    trayIcon_->SetRBPopupMenu(menus_->ppmRight());
+    trayIcon_->SetVisible(true);
+    trayIcon_->Loaded();
 }
 
 void TfrmMain::BuildControls() {

@@ -27,9 +27,18 @@ class TShadowLabel;
 class TTextGauge;
 class TBevelclk;
 class TSignalWake;
+class TTrayIcon;
+class TNotifyIconHost;
 class TTrackMenus;
 class TEnginePrgSetHost;
 class TfrmPrgSet;
+
+/// The desktop's services the bar uses; a service left out is not used (tests leave out
+/// what they do not look at).
+struct TBarDesktop {
+    /// The notification area that shows the bar's tray icon.
+    TNotifyIconHost* trayHost = nullptr;
+};
 
 class TfrmMain : public QWidget, public TBarView, public TBarSettingsTarget {
 public:
@@ -40,7 +49,7 @@ public:
     /// Builds the window and runs the engine's FormCreate: the settings store, the
     /// device and the first disc check. Messages of start-up are shown on the spot. The
     /// poll timer does not run until Startup() completes.
-    TfrmMain(TDriveTable& drives, const TStartupPaths& paths);
+    TfrmMain(TDriveTable& drives, const TStartupPaths& paths, TBarDesktop desktop = {});
     /// Releases the store if FormDestroy() was not called, reporting a failed write on
     /// standard error.
     ~TfrmMain() override;
@@ -161,6 +170,8 @@ public:
     const QTimer& Timer1() const { return timer1_; }
     TTrackMenus& Menus() const { return *menus_; }
     TfrmPrgSet& frmPrgSet() const { return *frmPrgSet_; }
+    /// The tray icon, or nullptr without a notification area.
+    TTrayIcon* TrayIcon() const { return trayIcon_.get(); }
     bool StartupComplete() const { return startupComplete_; }
     bool OpePanelChecked() const { return opePanelChecked_; }
     const TStringList& TrackMenuCaptions() const { return trackMenuCaptions_; }
@@ -182,6 +193,7 @@ protected:
 private:
     void BuildControls();
     void BuildMenusAndDialogs();
+    void BuildTrayIcon(TNotifyIconHost& host);
     QToolButton* AddButton(int left, int width, TGlyph glyph, const char* hintUtf8,
                            void (TfrmMain::*click)());
     void UpdateTimer();
@@ -209,6 +221,7 @@ private:
     std::unique_ptr<TTrackMenus> menus_;
     std::unique_ptr<TEnginePrgSetHost> prgSetHost_;
     std::unique_ptr<TfrmPrgSet> frmPrgSet_;
+    std::unique_ptr<TTrayIcon> trayIcon_;
 
     TShadowLabel* slbCDName_ = nullptr;
     TShadowLabel* slbTrack_ = nullptr;

@@ -15,6 +15,7 @@
 #include "app/TrackMenus.h"
 #include "app/main.h"
 #include "platform/Cp932.h"
+#include "shell/SimulatedNotifyIconHost.h"
 #include "support/StepClock.h"
 #include "support/TempDir.h"
 #include "widgets/Bevelclk.h"
@@ -22,6 +23,7 @@
 #include "widgets/ShadowLabel.h"
 #include "widgets/SystemColors.h"
 #include "widgets/TextGauges.h"
+#include "widgets/TrayIcon.h"
 
 namespace lintel {
 namespace {
@@ -55,7 +57,9 @@ protected:
         drives_ =
             std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
         TStartupPaths paths{dir_.File("prog"), dir_.File("prog/lintel.ini"), dir_.File("sys")};
-        bar_ = std::make_unique<TfrmMain>(*drives_, paths);
+        TBarDesktop desktop;
+        desktop.trayHost = &tray_;
+        bar_ = std::make_unique<TfrmMain>(*drives_, paths, desktop);
         bar_->Startup();
         QApplication::processEvents();
     }
@@ -83,6 +87,7 @@ protected:
     TempDir dir_;
     StepClock clock_;
     BoxAnswerer answerer_;
+    TSimulatedNotifyIconHost tray_;
     std::unique_ptr<TDriveTable> drives_;
     std::unique_ptr<TfrmMain> bar_;
 };
@@ -372,6 +377,26 @@ TEST_F(BarLookTest, TheMenusFollowTheBarAndDriveIt) {
     QApplication::sendEvent(bar_.get(), &request);
     EXPECT_TRUE(menus.ppmRight()->isVisible());
     menus.ppmRight()->close();
+}
+
+TEST_F(BarLookTest, TheTrayIconIsLintelAndOpensTheTwoMenus) {
+    Start("");
+    TTrayIcon* icon = bar_->TrayIcon();
+    ASSERT_NE(icon, nullptr);
+    ASSERT_TRUE(tray_.Shows(icon->Id()));
+    EXPECT_EQ(tray_.Shown(icon->Id()).Tip, QStringLiteral("Lintel"));
+    EXPECT_FALSE(tray_.Shown(icon->Id()).Icon.isNull());
+    tray_.SetCursorPos(QPoint(700, 590));
+    tray_.Mouse(icon->Id(), wmLButtonDown);
+    EXPECT_TRUE(bar_->Menus().ppmLeft()->isVisible());
+    bar_->Menus().ppmLeft()->close();
+    tray_.Mouse(icon->Id(), wmRButtonDown);
+    EXPECT_TRUE(bar_->Menus().ppmRight()->isVisible());
+    bar_->Menus().ppmRight()->close();
+    // The icon leaves the area with the bar.
+    const int id = icon->Id();
+    bar_.reset();
+    EXPECT_FALSE(tray_.Shows(id));
 }
 
 TEST_F(BarLookTest, DraggingTheGripMovesThePanelInsideTheBarAndStoresItsPlace) {
