@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QStyle>
-#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -466,10 +465,9 @@ bool TAppBar::ChangeWindowStyle(unsigned remove, unsigned add) {
     const unsigned style = (style_ & ~remove) | add;
     if (style == style_)
         return false;
+    // Only remembered: the desktop decides how a dock is framed, and changing the
+    // toolkit's window flags would make it replace the dock's window type.
     style_ = style;
-    // The native window is told directly, so the toolkit does not rebuild it.
-    if (QWindow* window = windowHandle())
-        window->setFlag(Qt::FramelessWindowHint, (style_ & wsCaption) == 0);
     return true;
 }
 

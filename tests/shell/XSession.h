@@ -1,0 +1,165 @@
+// A private X display for a test: Xvfb on a free display number with openbox managing it,
+// both ended when the session ends. Tests that need it skip when the two programs are
+// missing (tools/deps.sh installs them for `make test`).
+#pragma once
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lintel::test {
+
+class XSession {
+public:
+    XSession() = default;
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+    ~XSession() { Stop(); }
+
+    static bool Available() {
+        return access("/usr/bin/Xvfb", X_OK) == 0 && access("/usr/bin/openbox", X_OK) == 0;
+    }
+
+    /// Starts the display and the window manager; returns the display name (":N"), or an
+    /// empty string when either failed to come up.
+    std::string Start(int width = 1024, int height = 768) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return {};
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        xvfb_ = fork();
+        if (xvfb_ == 0) {
+            // A test that dies takes its display with it.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                  "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (number.empty())
+            return {};
+        display_ = ":" + number;
+        openbox_ = fork();
+        if (openbox_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            setenv("DISPLAY", display_.c_str(), 1);
+            execl("/usr/bin/openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Ready once openbox announces itself on the root window.
+        connection_ = xcb_connect(display_.c_str(), nullptr);
+        if (xcb_connection_has_error(connection_))
+            return {};
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        const bool up = WaitFor([&] {
+            return !Cardinals(root_, Atom("_NET_SUPPORTING_WM_CHECK")).empty() &&
+                   !Cardinals(root_, Atom("_NET_WORKAREA")).empty();
+        });
+        return up ? display_ : std::string();
+    }
+
+    void Stop() {
+        if (connection_) {
+            xcb_disconnect(connection_);
+            connection_ = nullptr;
+        }
+        for (pid_t* pid : {&openbox_, &xvfb_}) {
+            if (*pid > 0) {
+                kill(*pid, SIGTERM);
+                waitpid(*pid, nullptr, 0);
+                *pid = 0;
+            }
+        }
+    }
+
+    /// The test's own connection: a client apart from the program under test, as another
+    /// process would be.
+    xcb_connection_t* Connection() const { return connection_; }
+    xcb_window_t Root() const { return root_; }
+
+    xcb_atom_t Atom(const char* name) const {
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+        free(r);
+        return atom;
+    }
+
+    std::vector<uint32_t> Cardinals(xcb_window_t window, xcb_atom_t property) const {
+        std::vector<uint32_t> values;
+        xcb_get_property_reply_t* r = xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+            nullptr);
+        if (r && r->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
+            values.assign(data, data + xcb_get_property_value_length(r) / 4);
+        }
+        free(r);
+        return values;
+    }
+
+    /// Returns once the server has handled every request this client sent, so that
+    /// another client's next request sees their effect.
+    void Sync() const {
+        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
+
+    /// The work area of the first desktop: x, y, width, height.
+    std::vector<uint32_t> WorkArea() const {
+        std::vector<uint32_t> w = Cardinals(root_, Atom("_NET_WORKAREA"));
+        w.resize(4);
+        return w;
+    }
+
+    /// Polls `done` for up to five seconds, running `between` after each miss.
+    template <typename Done, typename Between>
+    static bool WaitFor(Done done, Between between) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end) {
+            if (done())
+                return true;
+            between();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return done();
+    }
+    template <typename Done>
+    static bool WaitFor(Done done) {
+        return WaitFor(done, [] {});
+    }
+
+    /// A plain window of the test's own client, for standing in for another program's.
+    xcb_window_t CreateWindow(int x, int y, int w, int h) {
+        const xcb_window_t id = xcb_generate_id(connection_);
+        const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, id, root_, x, y, w, h, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, nullptr);
+        xcb_flush(connection_);
+        return id;
+    }
+
+private:
+    pid_t xvfb_ = 0;
+    pid_t openbox_ = 0;
+    std::string display_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = 0;
+};
+
+}  // namespace lintel::test
