@@ -7,7 +7,7 @@ set -euo pipefail
 
 build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libiso9660-dev libasound2-dev
        libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev)
-desktop=(xvfb openbox xdotool x11-utils imagemagick fonts-ipafont-gothic)
+desktop=(xvfb openbox xdotool x11-utils imagemagick fonts-ipafont-gothic trayer)
 
 case "${1:-}" in
     build|bench) wanted=("${build[@]}") ;;
