@@ -60,6 +60,11 @@ bool TQtNotifyIconHost::NotifyIcon(TNotifyIconMessage message, const TNotifyIcon
     return false;
 }
 
+const QSystemTrayIcon* TQtNotifyIconHost::TrayIcon(int id) const {
+    auto it = icons_.find(id);
+    return it == icons_.end() ? nullptr : it->second.get();
+}
+
 QPoint TQtNotifyIconHost::CursorPos() const {
     return QCursor::pos();
 }

@@ -24,6 +24,9 @@ public:
     /// moves.
     static unsigned MessageForActivation(int reason);
 
+    /// Qt's icon for identifier `id`, or null when it is not shown.
+    const QSystemTrayIcon* TrayIcon(int id) const;
+
 private:
     std::map<int, std::unique_ptr<QSystemTrayIcon>> icons_;
 };

@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
