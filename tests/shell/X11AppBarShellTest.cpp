@@ -344,5 +344,60 @@ TEST_F(X11AppBarShellTest, AppBarDocksAtTheBottomAndFollowsToTheTop) {
     EXPECT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
 }
 
+TEST_F(X11AppBarShellTest, MaximisedWindowFitsAboveTheBarAndAutoHideReservesNothing) {
+    ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
+    auto bar = std::make_unique<TAppBar>(*shell);
+    bar->SetSlideEffect(false);
+    bar->SetHorzDockSize(36);
+    bar->SetEdge(abeBottom);
+    bar->show();
+    ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 732}));
+
+    // Another program's window, maximised by the window manager.
+    xcb_connection_t* c = x->Connection();
+    const xcb_window_t other = x->CreateWindow(50, 50, 300, 200);
+    const xcb_atom_t maximised[2] = {x->Atom("_NET_WM_STATE_MAXIMIZED_VERT"),
+                                     x->Atom("_NET_WM_STATE_MAXIMIZED_HORZ")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, other, x->Atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
+                        32, 2, maximised);
+    xcb_map_window(c, other);
+    x->Sync();
+    const auto bottomOf = [&] {
+        xcb_get_geometry_reply_t* g =
+            xcb_get_geometry_reply(c, xcb_get_geometry(c, other), nullptr);
+        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, other, x->Root(), 0, 0), nullptr);
+        const int bottom = g && t ? t->dst_y + g->height : -1;
+        free(g);
+        free(t);
+        return bottom;
+    };
+    // It fills the screen down to the bar and no further.
+    EXPECT_TRUE(XSession::WaitFor([&] { return bottomOf() > 700 && bottomOf() <= 732; }, Pump))
+        << "bottom of the maximised window: " << bottomOf();
+
+    // An auto-hide bar at the top gives every pixel back and hides but two of its own.
+    bar->SetAutoHide(true);
+    bar->SetEdge(abeTop);
+    EXPECT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
+    EXPECT_EQ(bar->WindowRect(), (TRect{0, -34, 1024, 2}));
+    // The window manager lets the dock stand mostly off the screen.
+    const auto barTop = [&] {
+        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, bar->winId(), x->Root(), 0, 0), nullptr);
+        const int top = t ? t->dst_y : 9999;
+        free(t);
+        return top;
+    };
+    EXPECT_TRUE(XSession::WaitFor([&] { return barTop() == -34; }, Pump))
+        << "the hidden bar stands at " << barTop();
+    EXPECT_EQ(Send(Msg::abmGetAutoHideBar, bar->BarId(), abeTop), bar->BarId());
+    xcb_destroy_window(c, other);
+    x->Sync();
+    bar.reset();
+    const Area holders = x->Cardinals(x->Root(), x->Atom(TX11AppBarShell::kAutoHideProperty));
+    EXPECT_EQ(holders, (Area{0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace lintel
