@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "XSession.h"
+#include "shell/DesktopShell.h"
 #include "shell/X11AppBarShell.h"
 #include "widgets/AppBar.h"
 
@@ -397,6 +398,12 @@ TEST_F(X11AppBarShellTest, MaximisedWindowFitsAboveTheBarAndAutoHideReservesNoth
     bar.reset();
     const Area holders = x->Cardinals(x->Root(), x->Atom(TX11AppBarShell::kAutoHideProperty));
     EXPECT_EQ(holders, (Area{0, 0, 0, 0}));
+}
+
+TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServiceIsTheX11One) {
+    const std::unique_ptr<TAppBarShell> service = MakeAppBarShell();
+    EXPECT_NE(dynamic_cast<TX11AppBarShell*>(service.get()), nullptr);
+    EXPECT_EQ(service->ScreenRect(0), (TRect{0, 0, 1024, 768}));
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <memory>
 #include <vector>
 
 #include "WidgetTest.h"
+#include "shell/DesktopShell.h"
 #include "shell/SimulatedAppBarShell.h"
 #include "widgets/AppBar.h"
 #include "widgets/QtText.h"
@@ -522,6 +524,17 @@ TEST_F(AppBarTest, FirstPassOfTheEventLoopRecordsTheWindowSizeAsThickness) {
     EXPECT_EQ(bar->ProposedEdge(), abeUnknown);
     EXPECT_EQ(bar->Edge(), abeBottom);
     EXPECT_EQ(bar->WindowRect(), (TRect{0, 728, 1024, 768}));
+}
+
+TEST_F(AppBarTest, WithoutAnX11DesktopTheBarKeepsItsRulesOnThePrimaryScreen) {
+    const std::unique_ptr<TAppBarShell> own = MakeAppBarShell();
+    ASSERT_NE(dynamic_cast<TSimulatedAppBarShell*>(own.get()), nullptr);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(own->ScreenRect(0), (TRect{0, 0, screen.width(), screen.height()}));
+    RecordingBar bar(*own);
+    bar.SetSlideEffect(false);
+    bar.SetEdge(abeBottom);
+    EXPECT_EQ(bar.WindowRect(), (TRect{0, screen.height() - 32, screen.width(), screen.height()}));
 }
 
 }  // namespace
