@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "XSession.h"
@@ -404,6 +406,38 @@ TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServiceIsTheX11One) {
     const std::unique_ptr<TAppBarShell> service = MakeAppBarShell();
     EXPECT_NE(dynamic_cast<TX11AppBarShell*>(service.get()), nullptr);
     EXPECT_EQ(service->ScreenRect(0), (TRect{0, 0, 1024, 768}));
+}
+
+TEST_F(X11AppBarShellTest, DraggingTheBarWithThePointerMovesItToTheOtherEdge) {
+    if (access("/usr/bin/xdotool", X_OK) != 0)
+        GTEST_SKIP() << "xdotool is needed (tools/deps.sh test installs it)";
+    ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
+    auto bar = std::make_unique<TAppBar>(*shell);
+    bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
+    bar->SetVertSizeInc(0);
+    bar->SetSlideEffect(false);
+    bar->SetHorzDockSize(36);
+    bar->SetEdge(abeBottom);
+    bar->show();
+    ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 732}));
+    const auto xdotool = [&](const std::string& args) {
+        const std::string command = "DISPLAY=" + qEnvironmentVariable("DISPLAY").toStdString() +
+                                    " /usr/bin/xdotool " + args;
+        return std::system(command.c_str()) == 0;
+    };
+    // Press on the bar, then carry the pointer up to the top edge; the bar follows the
+    // pointer's edge while the button is held, and the service hears of it on release.
+    ASSERT_TRUE(xdotool("mousemove 500 750 mousedown 1"));
+    ASSERT_TRUE(XSession::WaitFor([&] { return bar->InSizeMove(); }, Pump));
+    ASSERT_TRUE(xdotool("mousemove 500 400 mousemove 500 20"));
+    EXPECT_TRUE(XSession::WaitFor([&] { return bar->Edge() == abeTop; }, Pump));
+    EXPECT_TRUE(bar->InSizeMove());
+    EXPECT_EQ(x->WorkArea(), (Area{0, 0, 1024, 732}));
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    EXPECT_TRUE(XSession::WaitFor([&] { return !bar->InSizeMove(); }, Pump));
+    EXPECT_EQ(bar->Edge(), abeTop);
+    EXPECT_TRUE(WorkAreaBecomes({0, 36, 1024, 732}));
+    EXPECT_EQ(bar->WindowRect(), (TRect{0, 0, 1024, 36}));
 }
 
 }  // namespace
