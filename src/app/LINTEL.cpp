@@ -1,6 +1,7 @@
 // The program's entry: one copy per executable name, then the bar until it closes.
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 #include "app/ProgramPaths.h"
 #include "app/main.h"
@@ -11,6 +12,7 @@
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
 #include "shell/QtNotifyIconHost.h"
+#include "shell/X11AppBarShell.h"
 #include "widgets/Fonts.h"
 
 int main(int argc, char** argv) {
@@ -52,8 +54,11 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         TQtNotifyIconHost trayHost;
+        // Null away from X11; the bar then docks by its own rules alone.
+        const std::unique_ptr<TX11AppBarShell> appBarShell = TX11AppBarShell::Create();
         TBarDesktop desktop;
         desktop.trayHost = &trayHost;
+        desktop.appBarShell = appBarShell.get();
         TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path), desktop);
         frmMain.Startup();
         QApplication::exec();

@@ -25,6 +25,7 @@
 #include "app/TaskbarHint.h"
 #include "app/TrackMenus.h"
 #include "platform/Cp932.h"
+#include "shell/SimulatedAppBarShell.h"
 #include "widgets/About.h"
 #include "widgets/Bevelclk.h"
 #include "widgets/Fonts.h"
@@ -65,12 +66,29 @@ void SetUpLabel(TShadowLabel& label, int left, int top) {
 
 }  // namespace
 
+TAppBarShellHolder::TAppBarShellHolder(TAppBarShell* given) : shell_(given) {
+    if (shell_ != nullptr)
+        return;
+    const QScreen* s = QGuiApplication::primaryScreen();
+    const QRect g = s ? s->geometry() : QRect(0, 0, 1024, 768);
+    auto standIn = std::make_unique<TSimulatedAppBarShell>(g.width(), g.height());
+    // Without a real service the window simply goes to its place.
+    standIn->SetDragFullWindows(false);
+    shell_ = standIn.get();
+    standIn_ = std::move(standIn);
+}
+
 TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths, TBarDesktop desktop)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+    : TAppBarShellHolder(desktop.appBarShell),
+      TAppBar(HeldShell()),
       engine_(*this, drives),
       help_(helpOpener_, THelp::DefaultFolder()) {
     setWindowTitle(QStringLiteral("Lintel"));
-    setFixedSize(kBarWidth, kBarHeight);
+    resize(kBarWidth, kBarHeight);
+    SetHorzDockSize(kBarHeight);
+    // Docked at the top or the bottom only, never floating, and no user sizing.
+    SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
+    SetVertSizeInc(0);
     // The bar paints its whole background itself (its colour or the desktop behind it).
     setAttribute(Qt::WA_OpaquePaintEvent);
     // With a compositing manager the desktop really shows through; this has to be
@@ -113,6 +131,7 @@ TfrmMain::~TfrmMain() {
             ReportOnStandardError(e.what());
         }
     }
+    backdropTimer_.stop();
 }
 
 void TfrmMain::BuildMenusAndDialogs() {
@@ -275,6 +294,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         closed_ = true;
         timer1_.stop();
         Dispatch([this] { engine_.FormClose(); });
+        // The closing saves read the edge; then the strip is given back while the window
+        // is still the one the desktop-toolbar service knows.
+        backdropTimer_.stop();
+        TAppBar::SetEdge(abeUnknown);
     }
     event->accept();
     QCoreApplication::quit();
@@ -531,25 +554,40 @@ void TfrmMain::SetBarColor(TColor color) {
 }
 
 void TfrmMain::SetEdge(TBarEdge edge) {
-    edge_ = edge;
-    ReapplyEdge();
+    switch (edge) {
+        case TBarEdge::Top:
+            TAppBar::SetEdge(abeTop);
+            break;
+        case TBarEdge::Bottom:
+            TAppBar::SetEdge(abeBottom);
+            break;
+        case TBarEdge::Floating:
+            TAppBar::SetEdge(abeFloat);
+            break;
+    }
+}
+
+TBarEdge TfrmMain::Edge() const {
+    switch (TAppBar::Edge()) {
+        case abeTop:
+            return TBarEdge::Top;
+        case abeBottom:
+            return TBarEdge::Bottom;
+        default:
+            return TBarEdge::Floating;
+    }
 }
 
 void TfrmMain::ReapplyEdge() {
-    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!s || edge_ == TBarEdge::Floating)
-        return;
     // The thickness the last layout computed takes effect here.
-    if (horzDockSize_ > 0 && horzDockSize_ != height())
-        setFixedSize(width(), horzDockSize_);
-    const QRect g = s->geometry();
-    const QPoint place(g.left(),
-                       edge_ == TBarEdge::Top ? g.top() : g.top() + g.height() - height());
-    move(place);
-    // Moving to where the widget already stands changes nothing, and the window manager
-    // would then place the bar itself: the window is told its place in any case.
-    if (QWindow* window = windowHandle())
-        window->setPosition(place);
+    TAppBar::ReapplyEdge();
+}
+
+void TfrmMain::OnAppBarStateChange(bool proposed, TAppBarEdge edge) {
+    TAppBar::OnAppBarStateChange(proposed, edge);
+    // The settings dialog lays the bar out itself when it closes.
+    if (engine_.Settings() != nullptr)
+        LayoutBar();
 }
 
 void TfrmMain::SetTimerInterval(int milliseconds) {
@@ -672,7 +710,7 @@ bool TfrmMain::event(QEvent* event) {
         PointerEntered();
     else if (event->type() == QEvent::Leave)
         PointerLeft(this);
-    return QWidget::event(event);
+    return TAppBar::event(event);
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -699,16 +737,25 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmMain::mousePressEvent(QMouseEvent* event) {
-    // Only presses on the bar's own surface arrive here: the controls keep theirs.
+    // Only presses on the bar's own surface arrive here: the controls keep theirs. The
+    // press also starts a move of the bar; one that ends where it began is a click.
     pressedOnBar_ = event->button() == Qt::LeftButton;
-    QWidget::mousePressEvent(event);
+    movedSincePress_ = false;
+    barPressPoint_ = event->globalPosition().toPoint();
+    TAppBar::mousePressEvent(event);
+}
+
+void TfrmMain::mouseMoveEvent(QMouseEvent* event) {
+    if (pressedOnBar_ && event->globalPosition().toPoint() != barPressPoint_)
+        movedSincePress_ = true;
+    TAppBar::mouseMoveEvent(event);
 }
 
 void TfrmMain::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressedOnBar_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
+    const bool click = pressedOnBar_ && event->button() == Qt::LeftButton && !movedSincePress_ &&
+                       event->globalPosition().toPoint() == barPressPoint_;
     pressedOnBar_ = false;
-    QWidget::mouseReleaseEvent(event);
+    TAppBar::mouseReleaseEvent(event);
     if (click)
         FormClick();
 }
@@ -769,7 +816,7 @@ void TfrmMain::CheckBackdropPlace() {
 }
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
+    TAppBar::moveEvent(event);
     // What shows through depends on where the bar stands.
     update();
 }

@@ -17,6 +17,8 @@
 #include "playback/BarEngine.h"
 #include "playback/BarView.h"
 #include "settings/BarSettings.h"
+#include "shell/AppBarShell.h"
+#include "widgets/AppBar.h"
 
 class QToolButton;
 class QCloseEvent;
@@ -36,13 +38,31 @@ class TfrmPrgSet;
 /// The desktop's services the bar uses; a service left out is not used (tests leave out
 /// what they do not look at).
 struct TBarDesktop {
+    /// The desktop-toolbar service that docks the bar. Without one the bar keeps its own
+    /// docking rules over a service of its own that knows only the screen's size.
+    TAppBarShell* appBarShell = nullptr;
     /// The notification area that shows the bar's tray icon.
     TNotifyIconHost* trayHost = nullptr;
 };
 
-class TfrmMain : public QWidget, public TBarView, public TBarSettingsTarget {
+/// Holds the bar's stand-in desktop-toolbar service when none is given; a base of its
+/// own so that it exists before the app bar that uses it and outlives it.
+class TAppBarShellHolder {
+protected:
+    explicit TAppBarShellHolder(TAppBarShell* given);
+    TAppBarShell& HeldShell() { return *shell_; }
+
+private:
+    std::unique_ptr<TAppBarShell> standIn_;
+    TAppBarShell* shell_ = nullptr;
+};
+
+class TfrmMain : private TAppBarShellHolder,
+                 public TAppBar,
+                 public TBarView,
+                 public TBarSettingsTarget {
 public:
-    /// The bar's client size as designed.
+    /// The bar's client size as designed; docked, it spans the screen's width.
     static constexpr int kBarWidth = 792;
     static constexpr int kBarHeight = 36;
 
@@ -114,7 +134,8 @@ public:
     void ApplyStoredSettings(TIniStore& settings) override;
     void SaveLayout(TIniStore& settings) override;
     void SetEdge(TBarEdge edge) override;
-    TBarEdge Edge() const override { return edge_; }
+    /// The docking edge; during a move of the bar, the edge the move would give.
+    TBarEdge Edge() const override;
     void ReapplyEdge() override;
     void SetTimerInterval(int milliseconds) override;
     void SetTimerEnabled(bool enabled) override;
@@ -133,10 +154,14 @@ public:
     QWidget& OperationPanel() override { return *pnlOperation_; }
     QSize ClientSize() const override { return size(); }
     void SetBarColor(TColor color) override;
-    void SetAlwaysOnTop(bool value) override { alwaysOnTop_ = value; }
-    void SetAutoHide(bool value) override { autoHide_ = value; }
-    int HorzDockSize() const override { return horzDockSize_; }
-    void SetHorzDockSize(int value) override { horzDockSize_ = value; }
+    void SetAlwaysOnTop(bool value) override { TAppBar::SetAlwaysOnTop(value); }
+    void SetAutoHide(bool value) override { TAppBar::SetAutoHide(value); }
+    int HorzDockSize() const override { return TAppBar::HorzDockSize(); }
+    void SetHorzDockSize(int value) override { TAppBar::SetHorzDockSize(value); }
+
+    // ---- TAppBar
+    /// Besides the base's work, lays the bar out again on every change of its state.
+    void OnAppBarStateChange(bool proposed, TAppBarEdge edge) override;
     void SetDiscLabelPad(const std::string& pad) override { engine_.SetDiscLabelPad(pad); }
     void SetTrackLabelPad(const std::string& pad) override { engine_.SetTrackLabelPad(pad); }
 
@@ -165,8 +190,6 @@ public:
     QToolButton* sbtHelp() const { return sbtHelp_; }
     QToolButton* sbtExit() const { return sbtExit_; }
     TColor BarColor() const { return barColor_; }
-    bool AlwaysOnTop() const { return alwaysOnTop_; }
-    bool AutoHide() const { return autoHide_; }
     const QTimer& Timer1() const { return timer1_; }
     TTrackMenus& Menus() const { return *menus_; }
     TfrmPrgSet& frmPrgSet() const { return *frmPrgSet_; }
@@ -187,6 +210,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -245,11 +269,7 @@ private:
     QTimer backdropTimer_;
     std::optional<QPoint> paintedOrigin_;
 
-    TBarEdge edge_ = TBarEdge::Bottom;
     TColor barColor_ = clBtnFace;
-    bool alwaysOnTop_ = true;
-    bool autoHide_ = false;
-    int horzDockSize_ = kBarHeight;
     bool translucent_ = false;
     // The panel's drag: where it stood and where the pointer was pressed, on the screen.
     bool panelDragging_ = false;
@@ -257,7 +277,10 @@ private:
     QPoint dragPressPoint_;
     // Set while one leave notification passes from the panel up to the bar window.
     bool leavingFromPanel_ = false;
+    // A press on the bar's own surface and whether the pointer moved before the release.
     bool pressedOnBar_ = false;
+    bool movedSincePress_ = false;
+    QPoint barPressPoint_;
     int timerInterval_ = 1000;
     bool timerWanted_ = true;
     bool startupComplete_ = false;

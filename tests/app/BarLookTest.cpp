@@ -15,6 +15,7 @@
 #include "app/TrackMenus.h"
 #include "app/main.h"
 #include "platform/Cp932.h"
+#include "shell/SimulatedAppBarShell.h"
 #include "shell/SimulatedNotifyIconHost.h"
 #include "support/StepClock.h"
 #include "support/TempDir.h"
@@ -42,6 +43,7 @@ class BarLookTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::App();
+        shell_.SetDragFullWindows(false);  // no slides: every move is one step
         std::filesystem::create_directories(dir_.File("prog"));
         std::filesystem::create_directories(dir_.File("sys"));
         dir_.Write("sys/v.disc", kTwoTracks);
@@ -59,6 +61,7 @@ protected:
         TStartupPaths paths{dir_.File("prog"), dir_.File("prog/lintel.ini"), dir_.File("sys")};
         TBarDesktop desktop;
         desktop.trayHost = &tray_;
+        desktop.appBarShell = &shell_;
         bar_ = std::make_unique<TfrmMain>(*drives_, paths, desktop);
         bar_->Startup();
         QApplication::processEvents();
@@ -88,6 +91,7 @@ protected:
     StepClock clock_;
     BoxAnswerer answerer_;
     TSimulatedNotifyIconHost tray_;
+    TSimulatedAppBarShell shell_{1024, 768};
     std::unique_ptr<TDriveTable> drives_;
     std::unique_ptr<TfrmMain> bar_;
 };
@@ -112,7 +116,8 @@ TEST_F(BarLookTest, AnEmptySettingsFileGivesTheDefaultLook) {
     EXPECT_EQ(gauge->ForeColor(), 0x00FF00);
     EXPECT_EQ(gauge->BackColor(), 0x008000);
     EXPECT_FALSE(gauge->isHidden());
-    EXPECT_EQ(gauge->pos(), QPoint(792 - 144 - 4, 4));
+    EXPECT_EQ(bar_->width(), 1024) << "docked, the bar spans the screen";
+    EXPECT_EQ(gauge->pos(), QPoint(1024 - 144 - 4, 4));
     EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
     EXPECT_FALSE(bar_->AlwaysOnTop());
     EXPECT_FALSE(bar_->AutoHide());
@@ -191,7 +196,7 @@ TEST_F(BarLookTest, EachArrangementPlacesTheRealLabelsAndSetsTheThickness) {
         EXPECT_EQ(bar_->HorzDockSize(), thickness);
         EXPECT_EQ(bar_->height(), thickness) << "the edge was applied again";
         // The panel starts in the bottom right corner of the bar as it now is.
-        EXPECT_EQ(Panel()->pos(), QPoint(792 - 258, thickness - 18));
+        EXPECT_EQ(Panel()->pos(), QPoint(1024 - 258, thickness - 18));
         bar_.reset();
     }
 }
@@ -378,6 +383,74 @@ TEST_F(BarLookTest, TheMenusFollowTheBarAndDriveIt) {
     EXPECT_TRUE(menus.ppmRight()->isVisible());
     menus.ppmRight()->close();
 }
+
+// ---- docking
+
+TEST_F(BarLookTest, TheDockedBarReservesItsThicknessAtItsEdge) {
+    Start("");
+    const TBarId id = bar_->BarId();
+    const int h = bar_->HorzDockSize();
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
+    EXPECT_EQ(bar_->geometry(), QRect(0, 768 - h, 1024, h));
+    EXPECT_EQ(shell_.Reserved(id), (TRect{0, 768 - h, 1024, 768}));
+    EXPECT_FALSE(shell_.TaskbarButton(id)) << "a docked bar has no task bar button";
+    EXPECT_EQ(shell_.ZOrder(id), TZOrder::zoNoTopMost) << "TopMost is off by default";
+
+    bar_->SetEdge(TBarEdge::Top);
+    EXPECT_EQ(bar_->geometry(), QRect(0, 0, 1024, h));
+    EXPECT_EQ(shell_.Reserved(id), (TRect{0, 0, 1024, h}));
+    bar_->close();
+    bar_->FormDestroy();
+    bar_.reset();
+    EXPECT_FALSE(shell_.Registered(id)) << "the bar leaves the service when it ends";
+    const std::string ini = test::ReadBytes(dir_.File("prog/lintel.ini"));
+    EXPECT_NE(ini.find("Position=0\r\n"), std::string::npos) << ini;
+
+    // TopMost and AutoHide from the file take effect at start: an auto-hide bar
+    // reserves nothing.
+    Start("Position=0\r\nTopMost=1\r\nAutoHide=1\r\n");
+    EXPECT_TRUE(bar_->AlwaysOnTop());
+    EXPECT_TRUE(bar_->AutoHide());
+    EXPECT_EQ(shell_.ZOrder(bar_->BarId()), TZOrder::zoTopMost);
+    EXPECT_TRUE(shell_.Reserved(bar_->BarId()).Width() == 0 ||
+                shell_.Reserved(bar_->BarId()).Height() == 0);
+}
+
+TEST_F(BarLookTest, ASecondAutoHideBarOnTheEdgeIsRefusedWithTheMessage) {
+    TAppBar other(shell_);
+    other.SetAutoHide(true);
+    other.SetEdge(abeBottom);
+    ASSERT_TRUE(other.AutoHide());
+    Start("AutoHide=1\r\n");
+    ASSERT_FALSE(answerer_.texts.empty());
+    EXPECT_EQ(answerer_.texts[0], UnifyLineBreaks(FromCp932(TAppBar::kForcedOffAutoHideText)));
+    EXPECT_FALSE(bar_->AutoHide());
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
+    EXPECT_GT(shell_.Reserved(bar_->BarId()).Height(), 0) << "an ordinary docked bar";
+}
+
+TEST_F(BarLookTest, DraggingTheBarMovesItBetweenTopAndBottomOnly) {
+    Start("");
+    const QPoint press = bar_->mapToGlobal(QPoint(2, 2));
+    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                    Qt::MouseButtons held) {
+        QMouseEvent e(type, bar_->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+        QApplication::sendEvent(bar_.get(), &e);
+    };
+    send(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(512, 10), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Top) << "the edge the move would give";
+    // The left sector keeps the edge the move has.
+    send(QEvent::MouseMove, QPoint(5, 384), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
+    send(QEvent::MouseMove, QPoint(600, 20), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(600, 20), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(bar_->Edge(), TBarEdge::Top);
+    EXPECT_EQ(bar_->y(), 0);
+    EXPECT_TRUE(answerer_.texts.empty()) << "a move is no click";
+}
+
+// ---- the tray icon
 
 TEST_F(BarLookTest, TheTrayIconIsLintelAndOpensTheTwoMenus) {
     Start("");

@@ -116,14 +116,14 @@ TEST_F(BarWindowTest, ALoadedDiscFillsLabelsGaugeAndControls) {
     ASSERT_EQ(bar_->TrackMenuCaptions().size(), 2u);
     // One row: the track label follows the disc label, the gauge sits top right.
     EXPECT_EQ(bar_->slbTrack()->x(), bar_->slbCDName()->width() + 16);
-    EXPECT_EQ(bar_->gagTrTime()->x(), TfrmMain::kBarWidth - 144 - 4);
+    EXPECT_EQ(bar_->gagTrTime()->x(), bar_->width() - 144 - 4);
     // Bottom edge by default; the panel starts in the bar's bottom right corner.
     EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
     // The bar is as thick as its labels need; the panel starts in its bottom right corner.
     EXPECT_EQ(bar_->height(), bar_->HorzDockSize());
     EXPECT_EQ(bar_->HorzDockSize(),
               std::max(bar_->slbCDName()->height(), bar_->slbTrack()->height()) + 12);
-    EXPECT_EQ(bar_->pnlOperation()->geometry(), QRect(792 - 258, bar_->height() - 18, 258, 18));
+    EXPECT_EQ(bar_->pnlOperation()->geometry(), QRect(bar_->width() - 258, bar_->height() - 18, 258, 18));
 }
 
 TEST_F(BarWindowTest, EmptyDriveDisablesTransportButNeverEjectOrExit) {
@@ -153,7 +153,7 @@ TEST_F(BarWindowTest, StoredPanelPlaceIsUsedAndAPlaceOffTheBarIsPulledBack) {
 
     dir_.Write("prog/lintel.ini", "[iPosition]\r\nOp_X=5000\r\nOp_Y=-40\r\n");
     Start();
-    EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(792 - 258, 0));
+    EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(bar_->width() - 258, 0));
 }
 
 // ---- commands and ticks reach the engine

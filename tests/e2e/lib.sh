@@ -82,12 +82,18 @@ size_of() {
     echo "${WIDTH}x${HEIGHT}"
 }
 
-# The bar of process $1 (the window 792 wide; its thickness follows the labels), or
-# nothing.
+# Whether window size $1 ("WxH") is the bar's: docked, it spans the screen (at least its
+# designed 792 pixels) and is only as thick as its labels need.
+is_bar_size() {
+    local w=${1%x*} h=${1#*x}
+    ((w >= 792 && h < 200))
+}
+
+# The bar of process $1, or nothing.
 bar_of() {
     local w
     for w in $(windows_of "$1"); do
-        [[ $(size_of "$w") == 792x* ]] && echo "$w"
+        is_bar_size "$(size_of "$w")" && echo "$w"
     done
     return 0
 }
@@ -96,7 +102,7 @@ bar_of() {
 boxes_of() {
     local w
     for w in $(windows_of "$1"); do
-        [[ $(size_of "$w") != 792x* ]] && echo "$w"
+        is_bar_size "$(size_of "$w")" || echo "$w"
     done
     return 0
 }
