@@ -190,6 +190,46 @@ case_background_colour() {
     end_with TERM
 }
 
+# The first four numbers of the root's _NET_WORKAREA: "x y w h".
+workarea() {
+    xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.*= //p' | tr -d ',' | cut -d' ' -f1-4
+}
+
+# Docked at the bottom the bar takes its thickness off the work area; dragged to the top
+# the reserved strip goes with it; after the end the whole screen is free again.
+case_appbar_workarea() {
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local bar size h
+    bar=$(bar_of "$BAR_PID")
+    size=$(size_of "$bar")
+    h=${size#*x}
+    [[ ${size%x*} == 1024 ]] || fail "the docked bar is $size, not the screen's width"
+    wait_for '[[ $(workarea) == "0 0 1024 $((600 - h))" ]]' 50 ||
+        fail "work area $(workarea) does not leave out the bar's $h pixels at the bottom"
+
+    # A drag from an empty part of the bar to the top of the screen.
+    bar_corner
+    xdotool mousemove $((BAR_X + 2)) $((BAR_Y + 2)) mousedown 1
+    local step
+    for step in 500 400 300 200 100 20 5; do
+        xdotool mousemove 512 "$step"
+        sleep 0.05
+    done
+    xdotool mouseup 1
+    wait_for '[[ $(workarea) == "0 $h 1024 $((600 - h))" ]]' 50 ||
+        fail "after the drag to the top the work area is $(workarea)"
+    bar_corner
+    [[ $BAR_Y == 0 ]] || fail "the bar stands at y=$BAR_Y after the drag to the top"
+
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    wait_for '[[ $(workarea) == "0 0 1024 600" ]]' 50 ||
+        fail "the strip is still reserved after the end: $(workarea)"
+    grep -q $'Position=0\r' "$PROG/lintel.ini" || fail "the top edge was not stored"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
