@@ -230,6 +230,52 @@ case_appbar_workarea() {
     grep -q $'Position=0\r' "$PROG/lintel.ini" || fail "the top edge was not stored"
 }
 
+# Heights of the visible windows of process $1 other than the bar and those in
+# $MENU_BASELINE: its open menus here.
+menu_heights() {
+    local w
+    for w in $(boxes_of "$1"); do
+        grep -qx "$w" <<<"$MENU_BASELINE" && continue
+        size_of "$w" | cut -dx -f2
+    done
+}
+
+# The program's tray icon sits in a real tray (trayer); a left click opens the tray
+# menu, a right click the bar's menu, which is another menu (it has other items).
+case_tray_menus() {
+    trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel \
+        --height 32 --SetDockType true --transparent false >"$E2E_SCRATCH/trayer.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 &&
+              xdotool search --class trayer >/dev/null 2>&1' 100 || fail "trayer did not start"
+    sleep 0.5
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    # Without a session bus Qt hands the icon to the tray through X11, which trayer speaks.
+    DBUS_SESSION_BUS_ADDRESS= e2e_launch
+    wait_bar
+    sleep 1
+    # The icon's own window in the tray is one of the process's windows too.
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
+    [[ -n "$MENU_BASELINE" ]] || fail "no icon window in the tray"
+    # The middle of the icon in the tray.
+    local WIDTH HEIGHT X Y SCREEN WINDOW icon_x icon_y left right
+    eval "$(xdotool getwindowgeometry --shell "$(head -n1 <<<"$MENU_BASELINE")")"
+    icon_x=$((X + WIDTH / 2))
+    icon_y=$((Y + HEIGHT / 2))
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "a left click opened no menu"
+    left=$(menu_heights "$BAR_PID" | head -n1)
+    # A click beside a pop-up menu closes it.
+    xdotool mousemove 300 300 click 1
+    wait_for '[[ -z "$(menu_heights "$BAR_PID")" ]]' 50 || fail "the tray menu stayed open"
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "a right click opened no menu"
+    right=$(menu_heights "$BAR_PID" | head -n1)
+    [[ $left != "$right" ]] || fail "both clicks opened menus of height $left"
+    xdotool mousemove 300 300 click 1
+    end_with TERM
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
