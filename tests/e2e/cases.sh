@@ -7,6 +7,7 @@ CASE=$1
 LINTEL=$2
 SOURCE_DIR=$3
 SET_ROOT_PICTURE=${4:-}
+MAXIMISE=${5:-}
 source "$(dirname "$0")/lib.sh"
 
 IMPORT_MARK='[CAFE]'
@@ -273,6 +274,41 @@ case_tray_menus() {
     right=$(menu_heights "$BAR_PID" | head -n1)
     [[ $left != "$right" ]] || fail "both clicks opened menus of height $left"
     xdotool mousemove 300 300 click 1
+    end_with TERM
+}
+
+# A maximised window fills the screen less the bar's strip, so the bar stays in view
+# below it. The picture of that desktop is left beside the test for a look.
+case_maximised_window() {
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local h
+    h=$(size_of "$(bar_of "$BAR_PID")")
+    h=${h#*x}
+    wait_for '[[ $(workarea) == "0 0 1024 $((600 - h))" ]]' 50 || fail "no strip reserved"
+    xmessage -name lintel-e2e-other "another window, maximised" &
+    E2E_PIDS+=($!)
+    local other
+    wait_for 'other=$(xdotool search --onlyvisible --name "^lintel-e2e-other$" | head -n1);
+              [[ -n "$other" ]]' 100 || fail "the other window did not show"
+    "$MAXIMISE" "$other" || fail "could not ask for the maximised state"
+    local WIDTH HEIGHT X Y SCREEN WINDOW
+    wait_for 'eval "$(xdotool getwindowgeometry --shell "$other")"; ((WIDTH > 900))' 50 ||
+        fail "the other window was not maximised"
+    sleep 0.5
+    # xwininfo, as xdotool counts a frame's decoration twice in its y.
+    local info top height
+    info=$(xwininfo -id "$other")
+    top=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    ((top + height <= 600 - h)) ||
+        fail "the maximised window reaches y=$((top + height)), over the bar at $((600 - h))"
+    ((top + height >= 600 - h - 2)) ||
+        fail "the maximised window ends at y=$((top + height)), well above the bar"
+    bar_corner
+    [[ $BAR_Y == $((600 - h)) ]] || fail "the bar moved to y=$BAR_Y"
+    import -window root "$PWD/e2e-maximised.png" 2>/dev/null || true
     end_with TERM
 }
 
