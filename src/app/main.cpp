@@ -585,8 +585,9 @@ void TfrmMain::ReapplyEdge() {
 
 void TfrmMain::OnAppBarStateChange(bool proposed, TAppBarEdge edge) {
     TAppBar::OnAppBarStateChange(proposed, edge);
-    // The settings dialog lays the bar out itself when it closes.
-    if (engine_.Settings() != nullptr)
+    // Not once the settings are being released: late notifications of the ending find
+    // nothing to lay out by. (The settings dialog lays the bar out itself when it closes.)
+    if (engine_.SettingsReady() && engine_.Settings() != nullptr)
         LayoutBar();
 }
 

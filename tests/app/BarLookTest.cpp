@@ -416,6 +416,16 @@ TEST_F(BarLookTest, TheDockedBarReservesItsThicknessAtItsEdge) {
                 shell_.Reserved(bar_->BarId()).Height() == 0);
 }
 
+TEST_F(BarLookTest, EveryChangeOfTheBarsStateLaysItOutAgain) {
+    Start("");
+    ASSERT_EQ(bar_->slbTrack()->y(), 4);
+    // The file changes behind the bar's back; the next edge change picks it up.
+    Settings().WriteInteger("Config", "Order", 2);
+    bar_->SetEdge(TBarEdge::Top);
+    EXPECT_EQ(bar_->slbTrack()->pos(), QPoint(4, bar_->slbCDName()->height() + 4));
+    EXPECT_EQ(bar_->HorzDockSize(), bar_->slbCDName()->height() + bar_->slbTrack()->height() + 12);
+}
+
 TEST_F(BarLookTest, ASecondAutoHideBarOnTheEdgeIsRefusedWithTheMessage) {
     TAppBar other(shell_);
     other.SetAutoHide(true);
