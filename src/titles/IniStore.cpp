@@ -1,5 +1,7 @@
 #include "titles/IniStore.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -104,23 +106,30 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 // lines, one empty line; every line ends with CR LF.
 template <typename Sink>
 void EmitFile(const TSectionList& sections, Sink sink) {
+    std::string chunk;  // one section in file form, handed on whole
     for (std::size_t i = 0; i < sections.Count(); ++i) {
         const TSectionList::Section& section = sections[i];
         if (section.Empty()) {
             continue;
         }
-        sink(std::string_view("["));
-        sink(std::string_view(section.name));
-        sink(std::string_view("]\r\n"));
+        // At most every body byte a line end, each growing by its CR.
+        chunk.resize(section.name.size() + 5 + section.body.size() * 2);
+        char* out = chunk.data();
+        *out++ = '[';
+        out = std::copy(section.name.begin(), section.name.end(), out);
+        out = std::copy_n("]\r\n", 3, out);
         const char* line = section.body.data();
         const char* end = line + section.body.size();
         while (line < end) {
             const char* lf = static_cast<const char*>(std::memchr(line, '\n', end - line));
-            sink(std::string_view(line, lf - line));
-            sink(std::string_view("\r\n"));
+            out = std::copy(line, lf, out);
+            *out++ = '\r';
+            *out++ = '\n';
             line = lf + 1;
         }
-        sink(std::string_view("\r\n"));
+        *out++ = '\r';
+        *out++ = '\n';
+        sink(std::string_view(chunk.data(), static_cast<std::size_t>(out - chunk.data())));
     }
 }
 
@@ -136,7 +145,7 @@ std::size_t TSectionList::Section::LineCount() const {
     return count;
 }
 
-std::size_t TSectionList::FoldedHash::operator()(std::string_view name) const {
+std::uint64_t TSectionList::HashName(std::string_view name) {
     // FNV-1a over the folded bytes, so names equal ignoring case hash alike.
     std::uint64_t hash = 1469598103934665603ull;
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -149,38 +158,41 @@ std::size_t TSectionList::FoldedHash::operator()(std::string_view name) const {
         }
         hash = (hash ^ c) * 1099511628211ull;
     }
-    return static_cast<std::size_t>(hash);
-}
-
-bool TSectionList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    return cp932::EqualsIgnoreCase(a, b);
+    // FNV's low bits depend only on the inputs' low bits; the index picks slots by them.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdull;
+    hash ^= hash >> 33;
+    return hash;
 }
 
 TSectionList::TSectionList() = default;
+
+void TSectionList::Reserve(std::size_t count) { index_.Reserve(count); }
 
 TSectionList::Section* TSectionList::Find(std::string_view name) {
     if (cursor_ != nullptr && cp932::EqualsIgnoreCase(cursor_->name, name)) {
         return cursor_;
     }
-    auto it = index_.find(name);
-    if (it == index_.end()) {
-        return nullptr;
+    Section* found = index_.Find(name, HashName(name));
+    if (found != nullptr) {
+        cursor_ = found;
     }
-    cursor_ = it->second;
-    return cursor_;
+    return found;
 }
 
 TSectionList::Section& TSectionList::Add(std::string_view name) {
-    sections_.push_back(std::make_unique<Section>(Section{std::string(name), {}}));
-    Section* section = sections_.back().get();
-    index_.emplace(section->name, section);
-    cursor_ = section;
+    Section* section = AddUnique(name);
+    assert(section != nullptr && "Add is only called after Find failed");
     return *section;
 }
 
 TSectionList::Section* TSectionList::AddUnique(std::string_view name) {
+    return AddUnique(name, HashName(name));
+}
+
+TSectionList::Section* TSectionList::AddUnique(std::string_view name, std::uint64_t hash) {
     auto section = std::make_unique<Section>(Section{std::string(name), {}});
-    if (!index_.try_emplace(section->name, section.get()).second) {
+    if (index_.Insert(section.get(), hash) != nullptr) {
         return nullptr;
     }
     sections_.push_back(std::move(section));
@@ -189,7 +201,7 @@ TSectionList::Section* TSectionList::AddUnique(std::string_view name) {
 }
 
 void TSectionList::Remove(Section* section) {
-    index_.erase(section->name);
+    index_.Erase(section, HashName(section->name));
     if (cursor_ == section) {
         cursor_ = nullptr;
     }
@@ -202,9 +214,99 @@ void TSectionList::Remove(Section* section) {
 }
 
 void TSectionList::Clear() {
-    index_.clear();
+    index_.Clear();
     sections_.clear();
     cursor_ = nullptr;
+}
+
+// ---- TSectionList::Index: linear probing, deletion by shifting back ------------------
+
+TSectionList::Section* TSectionList::Index::Find(std::string_view name,
+                                                 std::uint64_t hash) const {
+    if (count_ == 0) {
+        return nullptr;
+    }
+    for (std::size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
+        const Slot& slot = slots_[i];
+        if (slot.section == nullptr) {
+            return nullptr;
+        }
+        if (slot.hash == hash && cp932::EqualsIgnoreCase(slot.section->name, name)) {
+            return slot.section;
+        }
+    }
+}
+
+TSectionList::Section* TSectionList::Index::Insert(Section* section, std::uint64_t hash) {
+    if ((count_ + 1) * 2 > slots_.size()) {
+        Grow(std::max<std::size_t>(16, slots_.size() * 2));
+    }
+    std::size_t i = Home(hash);
+    for (; slots_[i].section != nullptr; i = (i + 1) & (slots_.size() - 1)) {
+        if (slots_[i].hash == hash &&
+            cp932::EqualsIgnoreCase(slots_[i].section->name, section->name)) {
+            return slots_[i].section;
+        }
+    }
+    slots_[i] = Slot{hash, section};
+    ++count_;
+    return nullptr;
+}
+
+void TSectionList::Index::Erase(const Section* section, std::uint64_t hash) {
+    if (count_ == 0) {
+        return;
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t hole = Home(hash);
+    while (slots_[hole].section != section) {
+        if (slots_[hole].section == nullptr) {
+            return;  // not indexed
+        }
+        hole = (hole + 1) & mask;
+    }
+    // Shift later members of the probe run back into the hole, so that every lookup
+    // still meets its section before a free slot.
+    for (std::size_t next = (hole + 1) & mask; slots_[next].section != nullptr;
+         next = (next + 1) & mask) {
+        const std::size_t home = Home(slots_[next].hash);
+        const bool homeAfterHole = ((next - home) & mask) < ((next - hole) & mask);
+        if (!homeAfterHole) {
+            slots_[hole] = slots_[next];
+            hole = next;
+        }
+    }
+    slots_[hole] = Slot{};
+    --count_;
+}
+
+void TSectionList::Index::Reserve(std::size_t count) {
+    std::size_t capacity = 16;
+    while (capacity < count * 2) {
+        capacity *= 2;
+    }
+    if (capacity > slots_.size()) {
+        Grow(capacity);
+    }
+}
+
+void TSectionList::Index::Grow(std::size_t capacity) {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(capacity, Slot{});
+    for (const Slot& slot : old) {
+        if (slot.section != nullptr) {
+            std::size_t i = Home(slot.hash);
+            while (slots_[i].section != nullptr) {
+                i = (i + 1) & (capacity - 1);
+            }
+            slots_[i] = slot;
+        }
+    }
+}
+
+void TSectionList::Index::Clear() {
+    slots_.clear();
+    count_ = 0;
 }
 
 // ---- TIniStore -------------------------------------------------------------------
@@ -240,16 +342,24 @@ std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
 }
 
 void TIniStore::Parse(std::string_view contents) {
-    TSectionList::Section* current = nullptr;  // nullptr: lines are dropped
-    std::vector<std::string_view> lines;       // the current section's, into `contents`
+    // A section is added when its body has been read: by then the index slot fetched at
+    // its header is at hand. A later section whose name repeats an earlier one, ignoring
+    // case, is dropped with its whole body: the first one in the file wins.
+    std::optional<std::string_view> name;  // of the section being read, if any
+    std::uint64_t hash = 0;
+    std::vector<std::string_view> lines;  // its body lines, into `contents`
     auto closeSection = [&] {
-        if (current != nullptr && !lines.empty()) {
+        if (!name) {
+            return;
+        }
+        TSectionList::Section* section = sections_.AddUnique(*name, hash);
+        if (section != nullptr && !lines.empty()) {
             std::size_t size = 0;
             for (std::string_view line : lines) {
                 size += line.size() + 1;
             }
-            current->body.resize(size);  // one allocation of just what the body needs
-            char* out = current->body.data();
+            section->body.resize(size);  // one allocation of just what the body needs
+            char* out = section->body.data();
             for (std::string_view line : lines) {
                 std::memcpy(out, line.data(), line.size());
                 out += line.size();
@@ -284,13 +394,13 @@ void TIniStore::Parse(std::string_view contents) {
         }
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             closeSection();
-            // A later section whose name repeats an earlier one, ignoring case, is
-            // dropped with its whole body: the first one in the file wins.
-            current = sections_.AddUnique(line.substr(1, line.size() - 2));
+            name = line.substr(1, line.size() - 2);
+            hash = TSectionList::HashName(*name);
+            sections_.Prefetch(hash);
             continue;
         }
-        if (current != nullptr) {
-            lines.push_back(line);
+        if (name) {
+            lines.push_back(line);  // lines before the first header are dropped
         }
     }
     closeSection();

@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace lintel {
@@ -55,23 +54,51 @@ public:
     Section& Add(std::string_view name);
     /// Appends a section named `name` unless one matches it already: then nullptr.
     Section* AddUnique(std::string_view name);
+    /// The same with the name's hash known, as the loader does after Prefetch.
+    Section* AddUnique(std::string_view name, std::uint64_t hash);
+    /// Starts fetching where a name of this hash goes, so that adding it later does not
+    /// wait for memory.
+    void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
+    /// The hash of a name that all spellings equal to it ignoring case share.
+    static std::uint64_t HashName(std::string_view name);
     /// Removes `section` (a pointer from Find or Add) with its body.
     void Remove(Section* section);
     void Clear();
     /// Prepares the index for about `count` sections.
-    void Reserve(std::size_t count) { index_.reserve(count); }
+    void Reserve(std::size_t count);
 
 private:
-    struct FoldedHash {
-        std::size_t operator()(std::string_view name) const;
-    };
-    struct FoldedEqual {
-        bool operator()(std::string_view a, std::string_view b) const;
+    /// Finds sections by name ignoring case. Open addressing over (hash, section) slots:
+    /// a probe touches one cache line and adding a section allocates nothing, which keeps
+    /// loading a title database of many thousand discs quick.
+    class Index {
+    public:
+        Section* Find(std::string_view name, std::uint64_t hash) const;
+        /// Adds `section` unless a section of the same name is there: then returns that one.
+        Section* Insert(Section* section, std::uint64_t hash);
+        void Erase(const Section* section, std::uint64_t hash);
+        void Reserve(std::size_t count);
+        void Clear();
+        void Prefetch(std::uint64_t hash) const {
+            if (!slots_.empty()) {
+                __builtin_prefetch(&slots_[Home(hash)]);
+            }
+        }
+
+    private:
+        struct Slot {
+            std::uint64_t hash = 0;
+            Section* section = nullptr;  ///< nullptr: free
+        };
+        std::size_t Home(std::uint64_t hash) const { return hash & (slots_.size() - 1); }
+        void Grow(std::size_t capacity);
+
+        std::vector<Slot> slots_;  ///< a power of two in size, never more than half full
+        std::size_t count_ = 0;
     };
 
     std::vector<std::unique_ptr<Section>> sections_;
-    /// Keys view the names held by the sections, which never move.
-    std::unordered_map<std::string_view, Section*, FoldedHash, FoldedEqual> index_;
+    Index index_;
     Section* cursor_ = nullptr;
 };
 

@@ -157,6 +157,30 @@ TEST_F(IniStoreTest, EmptyKeyErasesTheSectionOrWritesTheFile) {
     EXPECT_FALSE(store->Changed());
 }
 
+// Sections are found by an index: erasing many in a scattered order must leave every
+// other section findable, under any spelling of its name, and the erased ones gone.
+TEST_F(IniStoreTest, ErasingSectionsKeepsTheOthersFindable) {
+    auto store = Open("");
+    auto name = [](int i) { return "Disc" + std::to_string(i * 7919 % 1000); };
+    for (int i = 0; i < 1000; ++i) {
+        store->WriteInteger(name(i), "n", i);
+    }
+    for (int i = 0; i < 1000; i += 3) {
+        store->EraseSection(name(i));
+    }
+    for (int i = 0; i < 1000; ++i) {
+        std::string upper = name(i);
+        upper[0] = 'd';
+        EXPECT_EQ(store->ReadInteger(upper, "n", -1), i % 3 == 0 ? -1 : i) << name(i);
+    }
+    store->WriteInteger(name(0), "n", 5);  // an erased name comes back as a new section
+    EXPECT_EQ(store->ReadInteger(name(0), "n", -1), 5);
+    TStringList names;
+    store->ReadSections(names);
+    EXPECT_EQ(names.size(), 667u);
+    EXPECT_EQ(names.back(), name(0));
+}
+
 // Lines are cut to 255 bytes, never inside a double-byte character.
 TEST_F(IniStoreTest, OverLongWritesAreCutWithoutSplittingCharacters) {
     auto store = Open("");
