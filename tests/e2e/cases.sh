@@ -254,10 +254,10 @@ case_tray_menus() {
     # Without a session bus Qt hands the icon to the tray through X11, which trayer speaks.
     DBUS_SESSION_BUS_ADDRESS= e2e_launch
     wait_bar
-    sleep 1
     # The icon's own window in the tray is one of the process's windows too.
+    wait_for '[[ -n "$(boxes_of "$BAR_PID")" ]]' 100 || fail "no icon window in the tray"
+    sleep 0.5
     MENU_BASELINE=$(boxes_of "$BAR_PID")
-    [[ -n "$MENU_BASELINE" ]] || fail "no icon window in the tray"
     # The middle of the icon in the tray.
     local WIDTH HEIGHT X Y SCREEN WINDOW icon_x icon_y left right
     eval "$(xdotool getwindowgeometry --shell "$(head -n1 <<<"$MENU_BASELINE")")"
