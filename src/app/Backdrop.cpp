@@ -57,17 +57,22 @@ std::optional<QImage> DesktopPicture(const QRect& area) {
     xcb_screen_t* screen = FirstScreen(c);
     if (screen == nullptr)
         return std::nullopt;
-    const xcb_atom_t property = Atom(c, "_XROOTPMAP_ID", true);
-    if (property == XCB_ATOM_NONE)
-        return std::nullopt;  // no wallpaper tool ever ran on this display
-
-    Reply<xcb_get_property_reply_t> prop(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, screen->root, property, XCB_ATOM_PIXMAP, 0, 1), nullptr));
-    if (!prop || prop->type != XCB_ATOM_PIXMAP || prop->format != 32 ||
-        xcb_get_property_value_length(prop.get()) < 4)
-        return std::nullopt;
+    // Wallpaper tools name their picture in one of two properties; older ones only in
+    // the second.
     xcb_pixmap_t pixmap = 0;
-    std::memcpy(&pixmap, xcb_get_property_value(prop.get()), sizeof pixmap);
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        const xcb_atom_t property = Atom(c, name, true);
+        if (property == XCB_ATOM_NONE)
+            continue;  // no tool ever set it on this display
+        Reply<xcb_get_property_reply_t> prop(xcb_get_property_reply(
+            c, xcb_get_property(c, 0, screen->root, property, XCB_ATOM_PIXMAP, 0, 1), nullptr));
+        if (prop && prop->type == XCB_ATOM_PIXMAP && prop->format == 32 &&
+            xcb_get_property_value_length(prop.get()) >= 4) {
+            std::memcpy(&pixmap, xcb_get_property_value(prop.get()), sizeof pixmap);
+            if (pixmap != 0)
+                break;
+        }
+    }
     if (pixmap == 0)
         return std::nullopt;
 

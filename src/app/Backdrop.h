@@ -9,9 +9,9 @@
 
 namespace lintel {
 
-/// The part of the root window's background picture (_XROOTPMAP_ID) under `area`, given
-/// in root-window pixels. Parts of `area` beyond the picture are left black. Nothing
-/// when there is no X11 display, no picture, or the picture is in a pixel format the bar
+/// The part of the root window's background picture (_XROOTPMAP_ID, or ESETROOT_PMAP_ID)
+/// under `area`, given in root-window pixels. Parts of `area` beyond the picture are left black.
+/// Nothing when there is no X11 display, no picture, or the picture is in a pixel format the bar
 /// does not read.
 std::optional<QImage> DesktopPicture(const QRect& area);
 

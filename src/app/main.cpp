@@ -788,11 +788,16 @@ void TfrmMain::paintEvent(QPaintEvent* event) {
         painter.fillRect(dirty, Qt::transparent);
         return;
     }
-    // The wallpaper as it lies under the bar's place on the screen.
+    // The wallpaper as it lies under the bar's place on the screen, whose pixels are the
+    // device's: with a scale factor they are finer than the bar's own.
     const QPoint origin = ScreenOrigin();
     paintedOrigin_ = origin;
-    const QRect onScreen(origin + dirty.topLeft(), dirty.size());
-    if (const auto picture = DesktopPicture(onScreen)) {
+    const qreal ratio = devicePixelRatioF();
+    const QRect device = QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio)
+                             .toAlignedRect()
+                             .translated(origin);
+    if (auto picture = DesktopPicture(device)) {
+        picture->setDevicePixelRatio(ratio);
         painter.drawImage(dirty.topLeft(), *picture);
         return;
     }
@@ -804,7 +809,7 @@ QPoint TfrmMain::ScreenOrigin() const {
         if (const auto origin = WindowOrigin(winId()))
             return *origin;
     }
-    return mapToGlobal(QPoint(0, 0));
+    return (QPointF(mapToGlobal(QPoint(0, 0))) * devicePixelRatioF()).toPoint();
 }
 
 void TfrmMain::CheckBackdropPlace() {

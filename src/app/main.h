@@ -231,7 +231,7 @@ private:
     void SetPanelShown(bool shown);
     /// Mouse presses, moves and releases on the panel's own surface and its grip.
     bool PanelMouse(QEvent* event);
-    /// The client area's top left corner on the screen.
+    /// The client area's top left corner on the screen, in device pixels.
     QPoint ScreenOrigin() const;
     void CheckBackdropPlace();
     /// Closes the window once every nested loop (message box, dialog, menu) has ended.

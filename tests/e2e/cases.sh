@@ -159,7 +159,7 @@ bar_corner() {
 case_background_desktop() {
     "$SET_ROOT_PICTURE" || fail "could not set the root picture"
     printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
-    e2e_launch
+    QT_SCALE_FACTOR=${1:-1} e2e_launch
     wait_bar
     sleep 1
     bar_corner
@@ -174,6 +174,12 @@ case_background_desktop() {
             fail "the bar shows $got at $x,$y where the desktop picture has $expected"
     done
     end_with TERM
+}
+
+# The same with the bar drawn at twice the size: the picture is read in the screen's own
+# pixels, not the bar's.
+case_background_desktop_scaled() {
+    case_background_desktop 2
 }
 
 # A colour of its own: [Back] "Color" 255 (0x00BBGGRR) is pure red, also over a picture.
