@@ -8,6 +8,7 @@ LINTEL=$2
 SOURCE_DIR=$3
 SET_ROOT_PICTURE=${4:-}
 MAXIMISE=${5:-}
+CLAIM_COMPOSITOR=${6:-}
 source "$(dirname "$0")/lib.sh"
 
 IMPORT_MARK='[CAFE]'
@@ -180,6 +181,38 @@ case_background_desktop() {
 # pixels, not the bar's.
 case_background_desktop_scaled() {
     case_background_desktop 2
+}
+
+# With a compositing manager the bar leaves its background to it: the window is
+# translucent and paints no picture of its own. Xvfb composites nothing, so the empty
+# translucent pixels show as black here, where a picture would show its colours. Its own
+# colour is still opaque.
+case_background_compositor() {
+    "$SET_ROOT_PICTURE" || fail "could not set the root picture"
+    "$CLAIM_COMPOSITOR" >"$E2E_SCRATCH/cm.out" &
+    E2E_PIDS+=($!)
+    wait_for 'grep -q ready "$E2E_SCRATCH/cm.out"' 50 || fail "no stand-in compositor"
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    sleep 1
+    bar_corner
+    local got
+    got=$(screen_pixel $((BAR_X + 1)) $((BAR_Y + 1)))
+    [[ $got == "#000000" ]] || fail "the translucent bar painted $got itself"
+    xwininfo -id "$(bar_of "$BAR_PID")" | grep -q 'Depth: 32' ||
+        fail "the bar has no window with an alpha channel"
+    end_with TERM
+
+    printf '[Config]\r\nDrive=V:\r\n\r\n[Back]\r\nItemIndex=2\r\nColor=255\r\n' \
+        >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    sleep 1
+    bar_corner
+    got=$(screen_pixel $((BAR_X + 1)) $((BAR_Y + 1)))
+    [[ $got == "#FF0000" ]] || fail "the bar is $got, not red"
+    end_with TERM
 }
 
 # A colour of its own: [Back] "Color" 255 (0x00BBGGRR) is pure red, also over a picture.
