@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform/Cp932.h"
+#include "playback/lintellib.h"
 #include "platform/FileSystem.h"
 
 namespace lintel {
@@ -87,13 +88,9 @@ void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
 
 void TBarEngine::ApplyTimerAndDrive() {
     // A "TimerInt" that is no decimal number keeps the default interval.
-    std::string text = settings_->ReadString(kConfig, "TimerInt", "1000");
-    char* end = nullptr;
-    long interval = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || interval < 0 || interval > 0x7FFFFFFF) {
-        interval = 1000;
-    }
-    SetTimerInterval(static_cast<int>(interval));
+    const int interval =
+        ParseMilliseconds(settings_->ReadString(kConfig, "TimerInt", "1000")).value_or(1000);
+    SetTimerInterval(interval);
     cdcore_.SetDriveName(settings_->ReadString(kConfig, "Drive", ""));
 }
 

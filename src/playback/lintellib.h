@@ -1,6 +1,7 @@
 // Small text utilities of the player.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,5 +16,10 @@ namespace lintel {
 /// A quote that is never closed runs to the end of the text.
 void SplitQuoted(std::string_view text, char separator, char quote,
                  std::vector<std::string>& target);
+
+/// A poll interval written as decimal text: whole milliseconds from 0 to 2147483647,
+/// with optional leading blanks and "+". Anything else (a unit, a fraction, hexadecimal,
+/// a negative or too large number) gives nothing, and the caller keeps its default.
+std::optional<int> ParseMilliseconds(std::string_view text);
 
 }  // namespace lintel

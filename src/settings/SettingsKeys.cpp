@@ -1,11 +1,11 @@
 #include "settings/SettingsKeys.h"
 
-#include <charconv>
 #include <limits>
 #include <stdexcept>
 #include <tuple>
 
 #include "platform/Cp932.h"
+#include "playback/lintellib.h"
 
 namespace lintel {
 namespace {
@@ -130,23 +130,6 @@ std::vector<TSettingKey> BuildTable() {
 
 // A whole decimal number of milliseconds, read as the C library reads one: leading
 // white space and a sign are allowed, nothing may follow the digits.
-std::optional<int> Milliseconds(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    if (i < text.size() && text[i] == '+') {
-        ++i;
-    }
-    std::int64_t value = 0;
-    const char* first = text.data() + i;
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, value, 10);
-    if (first == last || error != std::errc() || end != last || value < 0 || value > kMax) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
-}
 
 const TSettingKey& Typed(TSetting id, TKeyType a, TKeyType b) {
     const TSettingKey& k = Key(id);
@@ -178,8 +161,8 @@ const TSettingKey& Key(TSetting id) {
 }
 
 int TimerInterval(std::string_view text) {
-    static const int fallback = *Milliseconds(Key(TSetting::ConfigTimerInt).text);
-    return Milliseconds(text).value_or(fallback);
+    static const int fallback = *ParseMilliseconds(Key(TSetting::ConfigTimerInt).text);
+    return ParseMilliseconds(text).value_or(fallback);
 }
 
 std::int32_t ReadInteger(TIniStore& store, TSetting id) {
