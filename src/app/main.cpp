@@ -392,6 +392,10 @@ void TfrmMain::ShowMessage(const std::string& text) {
     box.exec();
 }
 
+void TfrmMain::ShowInformation(const QString& text) {
+    ShowMessage(ToCp932(text).bytes);
+}
+
 // ---- events
 
 void TfrmMain::sbtPlayClick() {

@@ -35,8 +35,8 @@ class TTrackMenus;
 class TEnginePrgSetHost;
 class TfrmPrgSet;
 
-/// The desktop's services the bar uses; a service left out is not used (tests leave out
-/// what they do not look at).
+/// The desktop's services the bar uses. Without a notification area the bar has no tray
+/// icon; without a desktop-toolbar service it docks over a stand-in of its own.
 struct TBarDesktop {
     /// The desktop-toolbar service that docks the bar. Without one the bar keeps its own
     /// docking rules over a service of its own that knows only the screen's size.
@@ -204,6 +204,8 @@ public:
     bool ClosedBySignal() const { return closedBySignal_; }
 
 protected:
+    /// The app bar's messages go the way of every message of the bar.
+    void ShowInformation(const QString& text) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
