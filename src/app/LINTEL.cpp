@@ -11,8 +11,7 @@
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
-#include "shell/QtNotifyIconHost.h"
-#include "shell/X11AppBarShell.h"
+#include "shell/DesktopShell.h"
 #include "widgets/Fonts.h"
 
 int main(int argc, char** argv) {
@@ -53,11 +52,11 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
-        TQtNotifyIconHost trayHost;
-        // Null away from X11; the bar then docks by its own rules alone.
-        const std::unique_ptr<TX11AppBarShell> appBarShell = TX11AppBarShell::Create();
+        // The running desktop's services; away from X11 the bar docks by its own rules.
+        const std::unique_ptr<TNotifyIconHost> trayHost = MakeNotifyIconHost();
+        const std::unique_ptr<TAppBarShell> appBarShell = MakeAppBarShell();
         TBarDesktop desktop;
-        desktop.trayHost = &trayHost;
+        desktop.trayHost = trayHost.get();
         desktop.appBarShell = appBarShell.get();
         TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path), desktop);
         frmMain.Startup();
