@@ -113,7 +113,10 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths, TBarDesktop 
     connect(&backdropTimer_, &QTimer::timeout, this, [this] { CheckBackdropPlace(); });
 
     timer1_.setTimerType(Qt::CoarseTimer);
-    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // Queued, so a tick runs from the event loop and not inside the timer's own call: Qt
+    // holds back a timer whose previous call has not returned, and a tick can open a
+    // message box (the resume message) during which the ticks must go on.
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); }, Qt::QueuedConnection);
 
     Dispatch([&] { engine_.FormCreate(paths); });
 }
@@ -439,6 +442,9 @@ void TfrmMain::sbtExitClick() {
     Dispatch([this] { engine_.sbtExitClick(); });
 }
 void TfrmMain::Timer1Timer() {
+    if (!timer1_.isActive()) {
+        return;  // queued before the timer was switched off
+    }
     Dispatch([this] { engine_.Timer1Timer(); });
 }
 

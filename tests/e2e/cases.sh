@@ -351,6 +351,49 @@ case_maximised_window() {
     end_with TERM
 }
 
+# Play from the first track to the end of a short disc (three tracks of three seconds).
+# A resume record starts play at the first tick. Closing during track 2 records track 2,
+# so the bar followed the tracks; while it plays the bar's picture changes from tick to
+# tick (the gauge and its time text); after the last track play has stopped, so closing
+# then leaves no record.
+case_play_to_end() {
+    cp "$SOURCE_DIR/samples/short.disc" "$SYS/"
+    printf '[Drives]\nV=short.disc\n' >"$SYS/drives.ini"
+    local resume='[Config]\r\nDrive=V:\r\nResumption=1\r\n\r\n[Resumption]\r\ntitleID=0F00\r\n'
+    resume+='NowTrack=1\r\nbUseRep=0\r\nbUsePrg=0\r\nbUseRnd=0\r\nPrgOrder=0\r\nPrgPack=\r\n'
+
+    printf "$resume" >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local bar
+    bar=$(bar_of "$BAR_PID")
+    wait_box  # the resume message, shown while the disc already plays
+    sleep 1.6
+    import -window "$bar" "$E2E_SCRATCH/tick1.png"
+    sleep 1.1
+    import -window "$bar" "$E2E_SCRATCH/tick2.png"
+    cmp -s "$E2E_SCRATCH/tick1.png" "$E2E_SCRATCH/tick2.png" &&
+        fail "the bar did not change from one tick to the next while playing"
+    sleep 1.6  # now about 4.5 s into the disc: track 2
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -q $'^titleID=0F00\r$' "$PROG/lintel.ini" || fail "no resume record at close"
+    grep -q $'^NowTrack=2\r$' "$PROG/lintel.ini" || fail "the bar did not follow to track 2"
+
+    printf "$resume" >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    sleep 11.5  # past the end of the disc
+    import -window "$(bar_of "$BAR_PID")" "$E2E_SCRATCH/end1.png"
+    sleep 1.1
+    import -window "$(bar_of "$BAR_PID")" "$E2E_SCRATCH/end2.png"
+    cmp -s "$E2E_SCRATCH/end1.png" "$E2E_SCRATCH/end2.png" ||
+        fail "the bar still changes after the end of the disc"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -q $'^titleID=#\r$' "$PROG/lintel.ini" || fail "play had not stopped at the end"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
