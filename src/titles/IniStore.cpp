@@ -24,13 +24,13 @@ struct LineSpan {
 std::optional<LineSpan> FindKey(const std::string& body, std::string_view key) {
     std::size_t start = 0;
     while (start < body.size()) {
-        std::size_t end = body.find('\n', start);
+        std::size_t end = body.find('\r', start);
         std::string_view line = std::string_view(body).substr(start, end - start);
         std::size_t eq = line.find('=');
         if (eq != std::string_view::npos && cp932::EqualsIgnoreCase(line.substr(0, eq), key)) {
             return LineSpan{start, end - start};
         }
-        start = end + 1;
+        start = end + 2;
     }
     return std::nullopt;
 }
@@ -106,30 +106,16 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 // lines, one empty line; every line ends with CR LF.
 template <typename Sink>
 void EmitFile(const TSectionList& sections, Sink sink) {
-    std::string chunk;  // one section in file form, handed on whole
     for (std::size_t i = 0; i < sections.Count(); ++i) {
         const TSectionList::Section& section = sections[i];
         if (section.Empty()) {
             continue;
         }
-        // At most every body byte a line end, each growing by its CR.
-        chunk.resize(section.name.size() + 5 + section.body.size() * 2);
-        char* out = chunk.data();
-        *out++ = '[';
-        out = std::copy(section.name.begin(), section.name.end(), out);
-        out = std::copy_n("]\r\n", 3, out);
-        const char* line = section.body.data();
-        const char* end = line + section.body.size();
-        while (line < end) {
-            const char* lf = static_cast<const char*>(std::memchr(line, '\n', end - line));
-            out = std::copy(line, lf, out);
-            *out++ = '\r';
-            *out++ = '\n';
-            line = lf + 1;
-        }
-        *out++ = '\r';
-        *out++ = '\n';
-        sink(std::string_view(chunk.data(), static_cast<std::size_t>(out - chunk.data())));
+        sink(std::string_view("["));
+        sink(std::string_view(section.name));
+        sink(std::string_view("]\r\n"));
+        sink(std::string_view(section.body));  // its lines end in CR LF already
+        sink(std::string_view("\r\n"));
     }
 }
 
@@ -348,25 +334,34 @@ void TIniStore::Parse(std::string_view contents) {
     std::optional<std::string_view> name;  // of the section being read, if any
     std::uint64_t hash = 0;
     std::vector<std::string_view> lines;  // its body lines, into `contents`
+    // While every body line so far stands in the file whole and ends in CR LF, one after
+    // the other, the body is that stretch of the file and is copied in one piece.
+    const char* stretchEnd = nullptr;
+    bool oneStretch = true;
     auto closeSection = [&] {
         if (!name) {
             return;
         }
         TSectionList::Section* section = sections_.AddUnique(*name, hash);
         if (section != nullptr && !lines.empty()) {
-            std::size_t size = 0;
-            for (std::string_view line : lines) {
-                size += line.size() + 1;
-            }
-            section->body.resize(size);  // one allocation of just what the body needs
-            char* out = section->body.data();
-            for (std::string_view line : lines) {
-                std::memcpy(out, line.data(), line.size());
-                out += line.size();
-                *out++ = '\n';
+            if (oneStretch) {
+                section->body.assign(lines.front().data(), stretchEnd);
+            } else {
+                std::size_t size = 0;
+                for (std::string_view line : lines) {
+                    size += line.size() + 2;
+                }
+                section->body.resize(size);  // one allocation of just what it needs
+                char* out = section->body.data();
+                for (std::string_view line : lines) {
+                    out = std::copy(line.begin(), line.end(), out);
+                    *out++ = '\r';
+                    *out++ = '\n';
+                }
             }
         }
         lines.clear();
+        oneStretch = true;
     };
 
     const char* data = contents.data();
@@ -384,9 +379,12 @@ void TIniStore::Parse(std::string_view contents) {
             end = static_cast<const char*>(cr) - data;
         }
         std::string_view line = cp932::Cut(contents.substr(pos, end - pos), kMaxLine);
+        const bool whole = line.size() == end - pos;
         pos = end;
+        bool crLf = false;
         if (pos < size) {
-            pos += (data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n') ? 2 : 1;
+            crLf = data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n';
+            pos += crLf ? 2 : 1;
         }
 
         if (line.empty() || (line.size() == 1 && line[0] == '\x1A')) {
@@ -399,8 +397,11 @@ void TIniStore::Parse(std::string_view contents) {
             sections_.Prefetch(hash);
             continue;
         }
-        if (name) {
-            lines.push_back(line);  // lines before the first header are dropped
+        if (name) {  // lines before the first header are dropped
+            oneStretch = oneStretch && whole && crLf &&
+                         (lines.empty() || line.data() == stretchEnd);
+            stretchEnd = line.data() + line.size() + 2;
+            lines.push_back(line);
         }
     }
     closeSection();
@@ -441,7 +442,7 @@ void TIniStore::WriteString(std::string_view section, std::string_view key,
     std::optional<LineSpan> span = FindKey(s->body, key);
     if (!span) {
         s->body += line;
-        s->body += '\n';
+        s->body += "\r\n";
         changed_ = true;
     } else if (std::string_view(s->body).substr(span->start, span->length) != line) {
         s->body.replace(span->start, span->length, line);
@@ -504,7 +505,7 @@ void TIniStore::EraseSection(std::string_view section) {
 void TIniStore::DeleteKey(std::string_view section, std::string_view key) {
     TSectionList::Section* s = FindSection(section, true);
     if (auto span = FindKey(s->body, key)) {
-        s->body.erase(span->start, span->length + 1);
+        s->body.erase(span->start, span->length + 2);
         changed_ = true;
     }
 }

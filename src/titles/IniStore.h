@@ -25,8 +25,9 @@ class TSectionList {
 public:
     struct Section {
         std::string name;
-        /// The body lines in order, each followed by '\n'. A line never holds CR or LF,
-        /// so this is one allocation per section instead of one per line.
+        /// The body lines in order, each followed by CR LF as in the file. A line never
+        /// holds CR or LF, so this is one allocation per section instead of one per line,
+        /// and a section usually loads and writes as one block.
         std::string body;
 
         bool Empty() const { return body.empty(); }
@@ -36,9 +37,9 @@ public:
         void ForEachLine(Fn fn) const {
             std::size_t start = 0;
             while (start < body.size()) {
-                std::size_t end = body.find('\n', start);
+                std::size_t end = body.find('\r', start);
                 fn(std::string_view(body).substr(start, end - start));
-                start = end + 1;
+                start = end + 2;
             }
         }
     };
