@@ -62,27 +62,25 @@ public:
     virtual void SetTimerInterval(int milliseconds) = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;
 
-    // ---- repeat, the program-play command and the gauge's visibility. These have bodies
-    // so that a window without the program-play dialog still builds; the defaults are
-    // what a window without those controls would answer.
+    // ---- repeat, the program-play command and the gauge's visibility
     /// Shows repeat on the pressed state of sbtRepeat and the marks of pmnRepeat and
     /// pmnRepeatR.
-    virtual void SetRepeatState(bool /*on*/) {}
+    virtual void SetRepeatState(bool on) = 0;
     /// Enables sbtPrgSet, pmnPrgSet and pmnPrgSetR (they are off while the disc plays;
     /// EnableTransport turns them on again with the transport group).
-    virtual void EnableProgramSet(bool /*enabled*/) {}
+    virtual void EnableProgramSet(bool enabled) = 0;
     /// Whether gagTrTime is shown; a hidden gauge is not fed, but tracks are still
     /// followed.
-    virtual bool GaugeVisible() const { return true; }
+    virtual bool GaugeVisible() const = 0;
     /// One flag per line of the program-play dialog's track list (lsbAllTrack), in line
     /// order: whether the line is selected.
-    virtual std::vector<bool> ProgramTrackSelection() const { return {}; }
+    virtual std::vector<bool> ProgramTrackSelection() const = 0;
     /// Shows the program-play dialog modally; true when it closed with OK.
-    virtual bool ShowProgramDialog() { return false; }
+    virtual bool ShowProgramDialog() = 0;
     /// The dialog's play-mode choice (rdgHowPlay): 0 disc order, 1 program, 2 random.
-    virtual int PlayModeChoice() const { return 0; }
+    virtual int PlayModeChoice() const = 0;
     /// The dialog's repeat box (chbRepeat).
-    virtual bool ProgramRepeatChecked() const { return false; }
+    virtual bool ProgramRepeatChecked() const = 0;
 
     // ---- the user and the program
     /// A modal message box with an OK button. Ticks may arrive while it is open.
