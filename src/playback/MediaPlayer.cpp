@@ -244,33 +244,37 @@ void TMediaPlayer::MoveTo(std::uint32_t frame, const CdToc& toc) {
     }
 }
 
-void TMediaPlayer::SeekNextTrack() {
+std::optional<TMediaPlayer::Place> TMediaPlayer::CurrentPlace() {
     RequireDevice();
     std::optional<CdToc> toc = Toc();
     std::optional<std::uint32_t> position = toc ? device_->Position() : std::nullopt;
     if (!position) {
         error_ = kNoMedium;
+        return std::nullopt;
+    }
+    return Place{*toc, *position, TrackAt(*toc, *position)};
+}
+
+void TMediaPlayer::SeekNextTrack() {
+    std::optional<Place> place = CurrentPlace();
+    if (!place) {
         return;
     }
-    int track = TrackAt(*toc, *position);
-    int target = track < toc->TrackCount() ? track + 1 : track;
-    MoveTo(toc->StartOf(target), *toc);
+    int track = place->track;
+    int target = track < place->toc.TrackCount() ? track + 1 : track;
+    MoveTo(place->toc.StartOf(target), place->toc);
 }
 
 void TMediaPlayer::SeekPreviousTrack() {
-    RequireDevice();
-    std::optional<CdToc> toc = Toc();
-    std::optional<std::uint32_t> position = toc ? device_->Position() : std::nullopt;
-    if (!position) {
-        error_ = kNoMedium;
+    std::optional<Place> place = CurrentPlace();
+    if (!place) {
         return;
     }
-    int track = TrackAt(*toc, *position);
+    int track = place->track;
     // Minute and second equal to the track's start: the TMSF offset is under a second.
-    std::uint32_t start = toc->StartOf(track);
-    bool firstSecond = *position < start + kFramesPerSecond;
+    bool firstSecond = place->position < place->toc.StartOf(track) + kFramesPerSecond;
     int target = track > 1 && firstSecond ? track - 1 : track;
-    MoveTo(toc->StartOf(target), *toc);
+    MoveTo(place->toc.StartOf(target), place->toc);
 }
 
 void TMediaPlayer::OpenDoor() {

@@ -94,6 +94,13 @@ private:
     void RequireDevice() const;
     /// The disc's table of contents; records kNoMedium when there is none.
     std::optional<CdToc> Toc();
+    /// Where the device stands: its disc, position and track; kNoMedium when unknown.
+    struct Place {
+        CdToc toc;
+        std::uint32_t position;
+        int track;
+    };
+    std::optional<Place> CurrentPlace();
     /// Frames of a position given in the current format; nullopt (kBadPosition) when it
     /// names no place on the disc.
     std::optional<std::uint32_t> ToFrames(std::uint32_t value, const CdToc& toc);
