@@ -21,12 +21,15 @@ std::uint32_t AudioVolumeSerial(std::span<const std::uint32_t> trackStarts, std:
     if (trackStarts.empty()) {
         return 0;
     }
-    if (trackStarts.size() < 3) {
-        return SerialTerm(leadOut);
-    }
     std::uint32_t sum = 0;  // unsigned arithmetic wraps modulo 2^32 as the serial must
     for (std::uint32_t start : trackStarts) {
         sum += SerialTerm(start);
+    }
+    if (trackStarts.size() < 3) {
+        // Short discs would collide too often on the starts alone, so the frames of the
+        // first start and the disc's length in frames are added.
+        const std::uint32_t first = trackStarts.front();
+        sum += MCI_MSF_FRAME(FramesToMsf(first)) + (leadOut > first ? leadOut - first : 0);
     }
     return sum;
 }

@@ -27,9 +27,10 @@ inline constexpr std::uint32_t kIsoFirstDescriptorSector = 16;
 
 /// The serial number of a disc without a file system. `trackStarts` holds the start of
 /// every track as absolute frames from the start of the disc (the sector address + 150),
-/// `leadOut` the lead-out the same way. With three or more tracks the serial is the sum,
-/// modulo 2^32, over the track starts of minutes * 65536 + seconds * 256 + frames; with
-/// one or two tracks it is the lead-out's minutes * 65536 + seconds * 256 + frames. A disc
+/// `leadOut` the lead-out the same way. The serial is the sum, modulo 2^32, over the track
+/// starts of minutes * 65536 + seconds * 256 + frames; a disc of one or two tracks adds
+/// the frames part of track 1's start and the disc's length in frames (lead-out minus
+/// track 1's start). So it equals the identity computed from the track table. A disc
 /// without tracks has serial 0.
 std::uint32_t AudioVolumeSerial(std::span<const std::uint32_t> trackStarts, std::uint32_t leadOut);
 

@@ -77,7 +77,7 @@ TEST_F(BarWindowTest, FirstStartImportsCdplayerIniWithItsMessageAndTheNextStartD
     EXPECT_EQ(answerer_.texts[0],
               Text("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
     EXPECT_NE(Ini().find("[ABCD]"), std::string::npos);
-    EXPECT_EQ(bar_->Engine().DiscId(), "50200");  // the copied Drive=V: found the disc
+    EXPECT_EQ(bar_->Engine().DiscId(), "363E9");  // the copied Drive=V: found the disc
 
     bar_->close();
     EXPECT_EQ(bar_->FormDestroy(), 0);
@@ -267,7 +267,7 @@ TEST_F(BarWindowTest, ExitClosesTheBarAndWritesTheFileBack) {
     EXPECT_EQ(bar_->FormDestroy(), 0);
     const std::string ini = Ini();
     EXPECT_NE(ini.find("Position=1\r\n"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("[50200]\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[363E9]\r\n"), std::string::npos) << ini;
 }
 
 TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {

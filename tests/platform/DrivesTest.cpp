@@ -189,7 +189,7 @@ TEST_F(DriveTableTest, OpensTheDeviceBehindAnElementName) {
     // An open tray hides the volume until it closes again.
     const auto before = table.GetVolumeInformation("V:\\");
     ASSERT_TRUE(before.has_value());
-    EXPECT_EQ(before->serial, 0x050200u);
+    EXPECT_EQ(before->serial, 0x363E9u);
     ASSERT_TRUE(device->OpenDoor());
     EXPECT_FALSE(table.GetVolumeInformation("V:\\"));
     EXPECT_FALSE(table.HasTrack01Cda("V:\\"));

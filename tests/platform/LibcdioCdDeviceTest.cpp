@@ -360,14 +360,14 @@ TEST(ReadDiscVolume, AudioDiscReportsAudioCdAndTheSumOfItsTrackStarts) {
     EXPECT_TRUE(volume->track01Cda);
 }
 
-TEST(ReadDiscVolume, TwoTrackDiscReportsItsLeadOut) {
+TEST(ReadDiscVolume, TwoTrackDiscAddsItsLengthToTheStarts) {
     TempDir dir;
     // Lead-out at sector 22500, frame 22650: 05:02:00.
     const auto volume =
         ReadDiscVolume(WriteCueBinImage(dir.Path(), "two", {{false, 14105}, {false, 8395}}));
     ASSERT_TRUE(volume.has_value());
     EXPECT_EQ(volume->info.name, "Audio CD");
-    EXPECT_EQ(volume->info.serial, 0x050200u);
+    EXPECT_EQ(volume->info.serial, 0x363E9u);
 }
 
 TEST(ReadDiscVolume, DataTrackWithIsoVolumeReportsItsLabel) {

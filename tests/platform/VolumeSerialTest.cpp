@@ -1,5 +1,3 @@
-#include "platform/VolumeSerial.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,12 +5,13 @@
 #include <vector>
 
 #include "platform/CueBinImage.h"
+#include "platform/VolumeSerial.h"
 
 namespace lintel {
 namespace {
 
-// Audio discs: the serial sums the track starts from three tracks on, and is the
-// lead-out's MSF below that.
+// Audio discs: the serial sums the track starts; below three tracks it adds the frames of
+// track 1's start and the disc's length in frames.
 TEST(AudioVolumeSerial, ThreeTracksSumTheirStarts) {
     // 00:02:00, 04:26:50 and 08:53:25; the lead-out does not count.
     const std::array<std::uint32_t, 3> starts = {150, 20000, 40000};
@@ -26,12 +25,13 @@ TEST(AudioVolumeSerial, TwelveTracksSumTheirStarts) {
     EXPECT_EQ(AudioVolumeSerial(starts, 215000), 0xFEFFB6u);
 }
 
-TEST(AudioVolumeSerial, OneOrTwoTracksTakeTheLeadOut) {
-    // Lead-out at 05:02:00 and at 61:59:74.
+TEST(AudioVolumeSerial, OneOrTwoTracksAddTheFirstFramesAndTheLength) {
+    // 00:02:00 and 03:10:05 with the lead-out at 05:02:00: 0x200 + 0x30A05 + 0 + 22500.
     const std::array<std::uint32_t, 2> two = {150, 14255};
-    EXPECT_EQ(AudioVolumeSerial(two, 22650), 0x050200u);
-    const std::array<std::uint32_t, 1> one = {150};
-    EXPECT_EQ(AudioVolumeSerial(one, 61 * 4500 + 59 * 75 + 74), 0x3D3B4Au);
+    EXPECT_EQ(AudioVolumeSerial(two, 22650), 0x363E9u);
+    // 00:02:33 with the lead-out at 40:00:10: 0x221 + 33 + 179827.
+    const std::array<std::uint32_t, 1> one = {183};
+    EXPECT_EQ(AudioVolumeSerial(one, 40 * 4500 + 10), 0x2C0B5u);
 }
 
 TEST(AudioVolumeSerial, NoTracksGiveZero) {

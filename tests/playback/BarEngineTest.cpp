@@ -36,6 +36,7 @@ protected:
 
     void Start(const std::string& disc, const std::string& ini,
                const std::string& moreDrives = "") {
+        engine_.reset();  // it holds V: and refers to the drive table
         dir_.Write("sys/v.disc", disc);
         dir_.Write("sys/drives.ini", "[Drives]\nV=v.disc\n" + moreDrives);
         if (!ini.empty()) {
@@ -91,6 +92,23 @@ TEST_F(BarEngineTest, OtherVolumeNamesGiveTheTrackTableIdentity) {
     // (2×256) + (3×65536 + 10×256 + 5) + 0 + 22500 frames = 222185
     EXPECT_EQ(engine_->DiscId(), "363E9");
     EXPECT_EQ(engine_->CDcore().TimeFormat(), MCI_FORMAT_TMSF);
+}
+
+// An audio disc's volume serial is its track-table identity, so titles stored under the
+// one form are found under the other, for short discs as well.
+TEST_F(BarEngineTest, AudioCdSerialEqualsTheTrackTableIdentity) {
+    for (const char* tracks :
+         {"track 00:02:33\nleadout 40:00:10\n", kTwoTracks,
+          "track 00:02:00\ntrack 04:26:50\ntrack 08:53:25\nleadout 13:20:00\n"}) {
+        Start(std::string("volume OTHER\nserial 1\ncda yes\n") + tracks,
+              "[Config]\r\nDrive=V:\r\n");
+        const std::string fromTable = engine_->DiscId();
+        Start(tracks, "[Config]\r\nDrive=V:\r\n");
+        EXPECT_EQ(engine_->DiscId(), fromTable) << tracks;
+    }
+    EXPECT_EQ(engine_->DiscId(), "C514B");
+    Start("track 00:02:33\nleadout 40:00:10\n", "[Config]\r\nDrive=V:\r\n");
+    EXPECT_EQ(engine_->DiscId(), "2C0B5");
 }
 
 TEST_F(BarEngineTest, LegacyRecordIsCopiedUnderTheNewIdentity) {
