@@ -1,7 +1,6 @@
 #include "titles/IniStore.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -58,15 +57,12 @@ std::string WithoutLineBreaks(std::string text) {
 }
 
 // Decimal with an optional sign, or hexadecimal after "$" (after the sign, if any).
-// Leading and trailing blanks are allowed; anything else fails. Hexadecimal takes up to
-// 32 bits and wraps into the signed range, as colour values with the top bit set need.
+// Leading blanks are allowed; anything else fails, a trailing blank included. Hexadecimal takes up
+// to 32 bits and wraps into the signed range, as colour values with the top bit set need.
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
     auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
     }
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -153,7 +149,9 @@ std::uint64_t TSectionList::HashName(std::string_view name) {
 
 TSectionList::TSectionList() = default;
 
-void TSectionList::Reserve(std::size_t count) { index_.Reserve(count); }
+void TSectionList::Reserve(std::size_t count) {
+    index_.Reserve(count);
+}
 
 TSectionList::Section* TSectionList::Find(std::string_view name) {
     if (cursor_ != nullptr && cp932::EqualsIgnoreCase(cursor_->name, name)) {
@@ -168,7 +166,10 @@ TSectionList::Section* TSectionList::Find(std::string_view name) {
 
 TSectionList::Section& TSectionList::Add(std::string_view name) {
     Section* section = AddUnique(name);
-    assert(section != nullptr && "Add is only called after Find failed");
+    if (section == nullptr) {
+        // Two sections under one name would make lookups depend on the cursor.
+        throw std::logic_error("a section named like an existing one was added");
+    }
     return *section;
 }
 
@@ -207,8 +208,7 @@ void TSectionList::Clear() {
 
 // ---- TSectionList::Index: linear probing, deletion by shifting back ------------------
 
-TSectionList::Section* TSectionList::Index::Find(std::string_view name,
-                                                 std::uint64_t hash) const {
+TSectionList::Section* TSectionList::Index::Find(std::string_view name, std::uint64_t hash) const {
     if (count_ == 0) {
         return nullptr;
     }
@@ -398,8 +398,8 @@ void TIniStore::Parse(std::string_view contents) {
             continue;
         }
         if (name) {  // lines before the first header are dropped
-            oneStretch = oneStretch && whole && crLf &&
-                         (lines.empty() || line.data() == stretchEnd);
+            oneStretch =
+                oneStretch && whole && crLf && (lines.empty() || line.data() == stretchEnd);
             stretchEnd = line.data() + line.size() + 2;
             lines.push_back(line);
         }
@@ -410,7 +410,14 @@ void TIniStore::Parse(std::string_view contents) {
 TSectionList::Section* TIniStore::FindSection(std::string_view section, bool create) {
     TSectionList::Section* found = sections_.Find(section);
     if (found == nullptr && create) {
-        found = &sections_.Add(WithoutLineBreaks(std::string(cp932::Cut(section, kMaxLine))));
+        // The name is stored as the file can hold it, which may be a name already there:
+        // on one line, its header (the name in brackets) within the line limit.
+        const std::string stored =
+            WithoutLineBreaks(std::string(cp932::Cut(section, kMaxLine - 2)));
+        found = sections_.Find(stored);
+        if (found == nullptr) {
+            found = &sections_.Add(stored);
+        }
     }
     return found;
 }
@@ -436,10 +443,11 @@ void TIniStore::WriteString(std::string_view section, std::string_view key,
         }
         return;
     }
-    std::string full = WithoutLineBreaks(std::string(key) + "=" + std::string(value));
+    const std::string storedKey = WithoutLineBreaks(std::string(key));
+    std::string full = storedKey + "=" + WithoutLineBreaks(std::string(value));
     std::string_view line = cp932::Cut(full, kMaxLine);
     TSectionList::Section* s = FindSection(section, true);
-    std::optional<LineSpan> span = FindKey(s->body, key);
+    std::optional<LineSpan> span = FindKey(s->body, storedKey);
     if (!span) {
         s->body += line;
         s->body += "\r\n";
@@ -459,8 +467,7 @@ std::int32_t TIniStore::ReadInteger(std::string_view section, std::string_view k
     return ParseInteger(text).value_or(def);
 }
 
-void TIniStore::WriteInteger(std::string_view section, std::string_view key,
-                             std::int32_t value) {
+void TIniStore::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
     WriteString(section, key, std::to_string(value));
 }
 
@@ -477,7 +484,7 @@ void TIniStore::ReadSection(std::string_view section, TStringList& target) {
         s->ForEachLine([&](std::string_view line) {
             std::size_t eq = line.find('=');
             target.emplace_back(eq == std::string_view::npos ? std::string_view()
-                                                              : line.substr(0, eq));
+                                                             : line.substr(0, eq));
         });
     }
 }
@@ -538,7 +545,7 @@ std::optional<std::string> TIniStore::UpdateFile() {
             // with only this run's changes.
             return cp932::FromUtf8("Not saved: " + fileName_ +
                                    " could not be read at start-up and is left as it was")
-                       .bytes;
+                .bytes;
         }
         AtomicFileWriter writer(fileName_);
         EmitFile(sections_, [&](std::string_view chunk) { writer.Write(chunk); });

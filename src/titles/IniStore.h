@@ -37,7 +37,12 @@ public:
         void ForEachLine(Fn fn) const {
             std::size_t start = 0;
             while (start < body.size()) {
-                std::size_t end = body.find('\r', start);
+                const std::size_t end = body.find("\r\n", start);
+                if (end == std::string::npos) {
+                    // Every line ends in CR LF; a body that breaks this still ends here.
+                    fn(std::string_view(body).substr(start));
+                    return;
+                }
                 fn(std::string_view(body).substr(start, end - start));
                 start = end + 2;
             }
@@ -51,7 +56,8 @@ public:
     /// The section whose name equals `name` ignoring case, or nullptr. The section found
     /// last is tried first, since consecutive calls mostly address the same section.
     Section* Find(std::string_view name);
-    /// Appends a section named exactly `name`. The caller has checked that Find fails.
+    /// Appends a section named exactly `name`. The caller has checked that Find fails;
+    /// a name that matches an existing section throws std::logic_error.
     Section& Add(std::string_view name);
     /// Appends a section named `name` unless one matches it already: then nullptr.
     Section* AddUnique(std::string_view name);

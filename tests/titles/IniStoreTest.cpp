@@ -1,22 +1,23 @@
-#include "titles/IniStore.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "platform/Cp932.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "titles/IniStore.h"
 
 namespace lintel {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::ReadBytes;
 using test::TempDir;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 const std::string kGolden = std::string(LINTEL_SOURCE_DIR) + "/tests/titles/golden/";
 
@@ -99,7 +100,8 @@ TEST_F(IniStoreTest, KeysMatchOnTheTextBeforeTheFirstEquals) {
 TEST_F(IniStoreTest, IntegersAcceptDecimalAndBothHexForms) {
     auto store = Open(
         "[N]\r\nhex=0x1F\r\nHEX=0X1f\r\ndollar=$1f\r\nneg=-12\r\nbad=12abc\r\nempty=\r\n"
-        "big=2147483648\r\nmin=-2147483648\r\ncolour=$80000005\r\nbool=2\r\nzero=0\r\n");
+        "big=2147483648\r\nmin=-2147483648\r\ncolour=$80000005\r\nbool=2\r\nzero=0\r\n"
+        "lead= \t12\r\ntrail=12 \r\ntab=12\t\r\n");
     EXPECT_EQ(store->ReadInteger("N", "hex", 0), 31);
     EXPECT_EQ(store->ReadInteger("N", "dollar", 0), 31);
     EXPECT_EQ(store->ReadInteger("N", "neg", 0), -12);
@@ -109,6 +111,10 @@ TEST_F(IniStoreTest, IntegersAcceptDecimalAndBothHexForms) {
     EXPECT_EQ(store->ReadInteger("N", "min", 7), INT32_MIN);
     EXPECT_EQ(store->ReadInteger("N", "colour", 7), static_cast<std::int32_t>(0x80000005));
     EXPECT_EQ(store->ReadInteger("N", "missing", -3), -3);
+    // Blanks may lead the number but not follow it.
+    EXPECT_EQ(store->ReadInteger("N", "lead", 7), 12);
+    EXPECT_EQ(store->ReadInteger("N", "trail", 7), 7);
+    EXPECT_EQ(store->ReadInteger("N", "tab", 7), 7);
     EXPECT_TRUE(store->ReadBool("N", "bool", false));
     EXPECT_FALSE(store->ReadBool("N", "zero", true));
     EXPECT_TRUE(store->ReadBool("N", "bad", true));
@@ -203,6 +209,37 @@ TEST_F(IniStoreTest, LineBreaksInWrittenTextCannotInjectLines) {
     store->WriteString("T", "title", "a\r\n[Config]\nx");
     ASSERT_EQ(store->UpdateFile(), std::nullopt);
     EXPECT_EQ(Written(), "[T]\r\ntitle=a  [Config] x\r\n\r\n");
+}
+
+// A written name is stored as the file can hold it (no line break, its header within the
+// 255-byte line): when that is a name already there, the write goes into that section.
+TEST_F(IniStoreTest, NamesThatBecomeAnExistingNameWriteIntoIt) {
+    auto store = Open("[A B]\r\nk=1\r\n");
+    store->WriteString("A\nB", "k", "2");
+    store->WriteString("a\rb", "k\n2", "x");
+    store->WriteString("A B", "k 2", "y");
+    const std::string longName(300, 'n');
+    store->WriteString(longName, "k", "3");
+    store->WriteString(longName.substr(0, 260), "k", "4");
+    ASSERT_EQ(store->UpdateFile(), std::nullopt);
+    const std::string header = "[" + longName.substr(0, 253) + "]";
+    EXPECT_EQ(Written(), "[A B]\r\nk=2\r\nk 2=y\r\n\r\n" + header + "\r\nk=4\r\n\r\n");
+    // What was written loads as it was.
+    store = std::make_unique<TIniStore>(path_);
+    EXPECT_EQ(store->ReadString(longName.substr(0, 253), "k", ""), "4");
+    EXPECT_EQ(store->ReadString("A B", "k 2", ""), "y");
+}
+
+TEST(TSectionList, AddingAnExistingNameThrowsAndBrokenBodiesStillEnd) {
+    TSectionList sections;
+    TSectionList::Section& added = sections.Add("Disc");
+    EXPECT_THROW(sections.Add("DISC"), std::logic_error);
+    EXPECT_EQ(sections.Count(), 1u);
+    // A body whose last line lacks its CR LF is read to its end, once.
+    added.body = "a=1\r\nb=2";
+    std::vector<std::string> lines;
+    added.ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
+    EXPECT_THAT(lines, ElementsAre("a=1", "b=2"));
 }
 
 // Part of the settings defaults are Japanese literals: they reach the file as CP932.
