@@ -116,7 +116,8 @@ TfrmMain::TfrmMain(TDriveTable& drives, const TStartupPaths& paths, TBarDesktop 
     // Queued, so a tick runs from the event loop and not inside the timer's own call: Qt
     // holds back a timer whose previous call has not returned, and a tick can open a
     // message box (the resume message) during which the ticks must go on.
-    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); }, Qt::QueuedConnection);
+    connect(
+        &timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); }, Qt::QueuedConnection);
 
     Dispatch([&] { engine_.FormCreate(paths); });
 }
@@ -484,7 +485,7 @@ void TfrmMain::HideOperationPanel() {
 void TfrmMain::SetPanelShown(bool shown) {
     // A panel hidden mid-drag would never see its release.
     if (!shown)
-        panelDragging_ = false;
+        EndPanelDrag();
     pnlOperation_->setVisible(shown);
 }
 
@@ -631,6 +632,9 @@ void TfrmMain::pmnOpePanelClick() {
 }
 
 void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu takes the pointer, and with it the release that would end a drag of the
+    // panel begun by the same press.
+    EndPanelDrag();
     // Also for the labels and the gauge, which pass the request on to the bar.
     menus_->ppmRight()->popup(event->globalPos());
     event->accept();
@@ -683,18 +687,27 @@ void TfrmMain::PointerLeft(const QObject* from) {
 }
 
 bool TfrmMain::PanelMouse(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    // A drag whose button is no longer held lost its release to someone else (a popup,
+    // another grab); it ends here instead of going on from a stale press.
+    if (panelDragButton_ != Qt::NoButton && !(mouse->buttons() & panelDragButton_) &&
+        type != QEvent::MouseButtonRelease)
+        EndPanelDrag();
+    switch (type) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-            if (!panelDragging_) {
-                panelDragging_ = true;
+            if (panelDragButton_ == Qt::NoButton) {
+                panelDragButton_ = mouse->button();
                 dragStartPlace_ = pnlOperation_->pos();
                 dragPressPoint_ = mouse->globalPosition().toPoint();
             }
             return true;
         case QEvent::MouseMove:
-            if (panelDragging_) {
+            if (panelDragButton_ != Qt::NoButton) {
                 const QPoint now = mouse->globalPosition().toPoint();
                 const TPoint place =
                     DragPanel({dragStartPlace_.x(), dragStartPlace_.y()},
@@ -703,17 +716,19 @@ bool TfrmMain::PanelMouse(QEvent* event) {
                 pnlOperation_->move(place.x, place.y);
             }
             return true;
-        case QEvent::MouseButtonRelease:
-            // The drag ends with the last button let go.
-            if (panelDragging_ && mouse->buttons() == Qt::NoButton) {
-                panelDragging_ = false;
-                if (TIniStore* settings = engine_.Settings())
-                    SaveOperationPanelPlace(*settings, {pnlOperation_->x(), pnlOperation_->y()});
-            }
+        default:  // the release
+            if (mouse->button() == panelDragButton_)
+                EndPanelDrag();
             return true;
-        default:
-            return false;
     }
+}
+
+void TfrmMain::EndPanelDrag() {
+    if (panelDragButton_ == Qt::NoButton)
+        return;
+    panelDragButton_ = Qt::NoButton;
+    if (TIniStore* settings = engine_.Settings())
+        SaveOperationPanelPlace(*settings, {pnlOperation_->x(), pnlOperation_->y()});
 }
 
 bool TfrmMain::event(QEvent* event) {

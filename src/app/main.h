@@ -233,6 +233,8 @@ private:
     void SetPanelShown(bool shown);
     /// Mouse presses, moves and releases on the panel's own surface and its grip.
     bool PanelMouse(QEvent* event);
+    /// Ends a running drag of the panel and stores where the panel stands.
+    void EndPanelDrag();
     /// The client area's top left corner on the screen, in device pixels.
     QPoint ScreenOrigin() const;
     void CheckBackdropPlace();
@@ -273,8 +275,9 @@ private:
 
     TColor barColor_ = clBtnFace;
     bool translucent_ = false;
-    // The panel's drag: where it stood and where the pointer was pressed, on the screen.
-    bool panelDragging_ = false;
+    // The panel's drag: the button that holds it (none while no drag runs), where the
+    // panel stood and where the pointer was pressed, on the screen.
+    Qt::MouseButton panelDragButton_ = Qt::NoButton;
     QPoint dragStartPlace_;
     QPoint dragPressPoint_;
     // Set while one leave notification passes from the panel up to the bar window.

@@ -7,7 +7,9 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
 #include <QToolButton>
+#include <QWindow>
 #include <filesystem>
 #include <memory>
 
@@ -524,6 +526,32 @@ TEST_F(BarLookTest, DraggingTheGripMovesThePanelInsideTheBarAndStoresItsPlace) {
     bar_.reset();
     StartWithFile();
     EXPECT_EQ(Panel()->pos(), stored);
+}
+
+// A right press on the panel starts a drag and opens the bar's menu, whose popup takes the
+// release. The next drag of the grip starts from its own press, not from the stale one.
+TEST_F(BarLookTest, AMenuOpenedOnThePanelEndsItsDrag) {
+    Start("");
+    QWindow* window = bar_->windowHandle();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(test::PumpUntil([&] { return window->isExposed(); }));
+    const QPoint start = Panel()->pos();
+    const QPoint onPanel = Panel()->mapTo(bar_.get(), QPoint(250, 5));
+    QMenu* menu = bar_->Menus().ppmRight();
+    QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, onPanel);
+    ASSERT_TRUE(test::PumpUntil([&] { return menu->isVisible(); }));
+    QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, onPanel);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    ASSERT_TRUE(test::PumpUntil([&] { return !menu->isVisible(); }));
+    EXPECT_EQ(Panel()->pos(), start);
+
+    const QPoint grip = bar_->bvlFrame()->mapTo(bar_.get(), QPoint(3, 3));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(window, grip - QPoint(1, 0));
+    EXPECT_EQ(Panel()->pos(), start - QPoint(1, 0));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip - QPoint(1, 0));
+    EXPECT_EQ(Settings().ReadInteger("iPosition", "Op_X", -1), start.x() - 1);
+    EXPECT_EQ(Settings().ReadInteger("iPosition", "Op_Y", -1), start.y());
 }
 
 }  // namespace

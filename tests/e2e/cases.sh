@@ -416,6 +416,36 @@ case_short_disc_identities() {
     done
 }
 
+# A right click on the operation panel opens the bar's menu; after it closes, a one-pixel
+# drag of the panel's grip moves the panel by one pixel, and that place is stored.
+case_panel_drag_after_menu() {
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local WIDTH HEIGHT X Y SCREEN WINDOW panel_x panel_y
+    eval "$(xdotool getwindowgeometry --shell "$(bar_of "$BAR_PID")")"
+    # Without a stored place the panel (258 x 18) sits in the bar's bottom right corner.
+    panel_x=$((WIDTH - 258))
+    panel_y=$((HEIGHT - 18))
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
+    xdotool mousemove $((X + panel_x + 250)) $((Y + panel_y + 5)) click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "a right click opened no menu"
+    xdotool key Escape
+    wait_for '[[ -z "$(menu_heights "$BAR_PID")" ]]' 50 || fail "the menu stayed open"
+    xdotool mousemove $((X + panel_x + 8)) $((Y + panel_y + 9)) mousedown 1
+    sleep 0.2
+    xdotool mousemove $((X + panel_x + 7)) $((Y + panel_y + 9))
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.2
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    local stored
+    stored=$(tr -d '\r' <"$PROG/lintel.ini" | grep -E '^Op_[XY]=' | tr '\n' ' ')
+    [[ $stored == "Op_X=$((panel_x - 1)) Op_Y=$panel_y " ]] ||
+        fail "the panel was stored at '$stored', not at $((panel_x - 1)),$panel_y"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
