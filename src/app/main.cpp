@@ -191,6 +191,7 @@ void TfrmMain::BuildControls() {
     gagTrTime_->SetText("0:00/0:00");
     gagTrTime_->SetForeColor(clLime);
     gagTrTime_->SetBackColor(clGreen);
+    gagTrTime_->SetBorderStyle(TBorderStyle::bsNone);
 
     pnlOperation_ = new QWidget(this);
     QPalette buttonFace = pnlOperation_->palette();
@@ -203,6 +204,7 @@ void TfrmMain::BuildControls() {
     bvlFrame_->setGeometry(4, 0, 9, 18);
     bvlFrame_->SetShape(TBevelShape::bsFrame);
     bvlFrame_->SetStyle(TBevelStyle::bsRaised);
+    bvlFrame_->SetHint(cp932::Literal("ドラッグでパネル移動。バブルクリックで列幅変更"));
 
     sbtPlay_ = AddButton(16, 35, TGlyph::Play, "再生", &TfrmMain::sbtPlayClick);
     sbtPause_ = AddButton(50, 18, TGlyph::Pause, "一時停止", &TfrmMain::sbtPauseClick);

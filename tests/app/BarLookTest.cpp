@@ -120,6 +120,12 @@ TEST_F(BarLookTest, AnEmptySettingsFileGivesTheDefaultLook) {
     EXPECT_FALSE(gauge->isHidden());
     EXPECT_EQ(bar_->width(), 1024) << "docked, the bar spans the screen";
     EXPECT_EQ(gauge->pos(), QPoint(1024 - 144 - 4, 4));
+    // No frame: half the progress fills from the gauge's very first column, the rest is the
+    // back colour to the last pixel.
+    gauge->SetMaxValue(100);
+    gauge->SetProgress(50);
+    EXPECT_EQ(PixelOfBar(gauge->x(), gauge->y()), QColor(0, 255, 0));
+    EXPECT_EQ(PixelOfBar(gauge->x() + 143, gauge->y() + 11), QColor(0, 128, 0));
     EXPECT_EQ(bar_->Edge(), TBarEdge::Bottom);
     EXPECT_FALSE(bar_->AlwaysOnTop());
     EXPECT_FALSE(bar_->AutoHide());
@@ -263,6 +269,7 @@ TEST_F(BarLookTest, EveryPanelButtonSitsAtItsPlaceWithItsHint) {
         EXPECT_TRUE(r.button->autoRaise());
     }
     EXPECT_EQ(bar_->bvlFrame()->geometry(), QRect(4, 0, 9, 18));
+    EXPECT_EQ(bar_->bvlFrame()->toolTip(), Text("ドラッグでパネル移動。バブルクリックで列幅変更"));
     EXPECT_EQ(Panel()->size(), QSize(258, 18));
     EXPECT_TRUE(bar_->sbtPrgSet()->isEnabled()) << "a disc is in";
     EXPECT_FALSE(bar_->sbtCDEdit()->isEnabled());
