@@ -13,6 +13,7 @@
 #include "platform/VirtualCdDevice.h"
 #include "shell/DesktopShell.h"
 #include "widgets/Fonts.h"
+#include "widgets/TrayIcon.h"
 
 int main(int argc, char** argv) {
     using namespace lintel;
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationDisplayName(QStringLiteral("Lintel"));
+    // Every window, the about box and the tray show the one icon of the program.
+    QApplication::setWindowIcon(ProgramIcon());
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     RegisterFontSubstitutes();

@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadialGradient>
 #include <QScreen>
 
 #include "platform/Cp932.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 #include "widgets/SystemColors.h"
+#include "widgets/TrayIcon.h"
 
 namespace lintel {
 namespace {
@@ -72,36 +72,13 @@ QPixmap NotePixmap(int size) {
 
 }  // namespace
 
-QPixmap ProgramIconPixmap(int size) {
-    const QIcon appIcon = QApplication::windowIcon();
-    if (!appIcon.isNull())
-        return appIcon.pixmap(size, size);
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF disc(1, 1, size - 2, size - 2);
-    QRadialGradient shine(disc.center(), size / 2.0);
-    shine.setColorAt(0.0, QColor(230, 230, 240));
-    shine.setColorAt(0.6, QColor(170, 200, 230));
-    shine.setColorAt(0.8, QColor(220, 180, 230));
-    shine.setColorAt(1.0, QColor(150, 150, 170));
-    p.setPen(QPen(QColor(90, 90, 100), 1));
-    p.setBrush(shine);
-    p.drawEllipse(disc);
-    const double hole = size / 6.0;
-    p.setBrush(QColor(255, 255, 255));
-    p.drawEllipse(disc.center(), hole, hole);
-    return pixmap;
-}
-
 TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     setWindowTitle(Text("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(311, 209);
     setFont(PixelFont(12));
-    setWindowIcon(QIcon(ProgramIconPixmap(32)));
+    setWindowIcon(ProgramIcon());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, ColorToQColor(clBtnFace));
@@ -112,7 +89,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
     panel_->setGeometry(8, 8, 297, 161);
 
     auto* icon = new QLabel(panel_);
-    icon->setPixmap(ProgramIconPixmap(32));
+    icon->setPixmap(ProgramIcon().pixmap(32, 32));
     icon->setGeometry(32, 8, 32, 32);
     auto* note = new QLabel(panel_);
     note->setPixmap(NotePixmap(32));

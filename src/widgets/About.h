@@ -27,7 +27,4 @@ private:
     QPushButton* okButton_ = nullptr;
 };
 
-/// The program's icon: the application's window icon when one is set, else a drawn disc.
-QPixmap ProgramIconPixmap(int size);
-
 }  // namespace lintel

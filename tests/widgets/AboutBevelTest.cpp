@@ -12,6 +12,7 @@
 #include "widgets/Bevelclk.h"
 #include "widgets/QtText.h"
 #include "widgets/SystemColors.h"
+#include "widgets/TrayIcon.h"
 
 namespace lintel {
 namespace {
@@ -82,6 +83,13 @@ TEST(AboutBoxTest, FixedTextsAndGeometry) {
     EXPECT_EQ(box.OKButton()->geometry(), QRect(86, 176, 155, 24));
     EXPECT_TRUE(box.OKButton()->isDefault());
     EXPECT_EQ(box.font().pixelSize(), 12);
+    // The program's icon, the tray's, on the box and at (32, 8) in its panel.
+    const QImage programIcon = ProgramIcon().pixmap(32, 32).toImage();
+    EXPECT_EQ(box.windowIcon().pixmap(32, 32).toImage(), programIcon);
+    QLabel* icon = qobject_cast<QLabel*>(box.Panel()->childAt(48, 24));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->geometry(), QRect(32, 8, 32, 32));
+    EXPECT_EQ(icon->pixmap().toImage(), programIcon);
     for (QLineEdit* edit : box.findChildren<QLineEdit*>()) {
         EXPECT_TRUE(edit->isReadOnly());
         EXPECT_FALSE(edit->hasFrame());
