@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -381,17 +382,41 @@ TEST_F(FileSystemTest, FailuresLeaveNoTargetAndNoTemporaryFile) {
     EXPECT_EQ(Listing(dir_.Path()), (std::set<std::string>{"cdplayer.ini", "source"}));
 }
 
+// Permissions do not bind the superuser: as root, the copy runs in a child that has become
+// the unprivileged user 65534 and owns the scratch folder.
 TEST_F(FileSystemTest, ReadOnlyTargetFolderFails) {
+    const std::string from = dir_.Write("cdplayer.ini", "x");
+    const std::string folder = dir_.File("ro");
+    fs::create_directory(folder);
+    const uid_t nobody = 65534;
     if (geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
+        for (const fs::path& p : {dir_.Path(), fs::path(from), fs::path(folder)})
+            ASSERT_EQ(chown(p.c_str(), nobody, nobody), 0) << p;
     }
-    std::string from = dir_.Write("cdplayer.ini", "x");
-    fs::create_directory(dir_.File("ro"));
-    chmod(dir_.File("ro").c_str(), 0500);
-    CopyResult result = CopyFileNoOverwrite(from, dir_.File("ro/lintel.ini"));
-    chmod(dir_.File("ro").c_str(), 0700);
-    EXPECT_EQ(result.status, CopyResult::Status::Failed);
-    EXPECT_TRUE(fs::is_empty(dir_.File("ro")));
+    chmod(folder.c_str(), 0500);
+    auto copyFails = [&] {
+        return CopyFileNoOverwrite(from, folder + "/lintel.ini").status ==
+               CopyResult::Status::Failed;
+    };
+    bool failed = false;
+    if (geteuid() != 0) {
+        failed = copyFails();
+    } else {
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+                _exit(2);
+            _exit(copyFails() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 2) << "the child could not drop its privileges";
+        failed = WEXITSTATUS(status) == 0;
+    }
+    chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(failed);
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 }  // namespace

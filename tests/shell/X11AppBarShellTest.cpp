@@ -14,6 +14,7 @@
 #include "XSession.h"
 #include "shell/DesktopShell.h"
 #include "shell/X11AppBarShell.h"
+#include "support/Require.h"
 #include "widgets/AppBar.h"
 
 namespace lintel {
@@ -62,8 +63,7 @@ void Pump() {
 class X11AppBarShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!XSession::Available())
-            GTEST_SKIP() << "Xvfb and openbox are needed (tools/deps.sh test installs them)";
+        LINTEL_REQUIRE(XSession::Available(), "Xvfb or openbox (tools/deps.sh test)");
         ASSERT_TRUE(TheDesktop().shell) << "the virtual display did not come up";
         x = &TheDesktop().x;
         shell = TheDesktop().shell.get();
@@ -409,8 +409,7 @@ TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServiceIsTheX11One) {
 }
 
 TEST_F(X11AppBarShellTest, DraggingTheBarWithThePointerMovesItToTheOtherEdge) {
-    if (access("/usr/bin/xdotool", X_OK) != 0)
-        GTEST_SKIP() << "xdotool is needed (tools/deps.sh test installs it)";
+    LINTEL_REQUIRE(access("/usr/bin/xdotool", X_OK) == 0, "xdotool (tools/deps.sh test)");
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
     auto bar = std::make_unique<TAppBar>(*shell);
     bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));

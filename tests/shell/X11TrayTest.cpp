@@ -11,6 +11,7 @@
 
 #include "XSession.h"
 #include "shell/QtNotifyIconHost.h"
+#include "support/Require.h"
 #include "widgets/TrayIcon.h"
 
 namespace lintel {
@@ -94,8 +95,7 @@ void Pump() {
 }
 
 TEST(X11TrayTest, IconSitsInTheTrayAndItsClicksOpenTheMenus) {
-    if (!TrayerAvailable())
-        GTEST_SKIP() << "Xvfb, openbox, trayer and xdotool are needed (tools/deps.sh test)";
+    LINTEL_REQUIRE(TrayerAvailable(), "Xvfb, openbox, trayer or xdotool (tools/deps.sh test)");
     TrayDesktop& desktop = Desktop();
     ASSERT_TRUE(desktop.app) << "the display or the tray did not come up";
 

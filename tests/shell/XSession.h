@@ -1,6 +1,6 @@
 // A private X display for a test: Xvfb on a free display number with openbox managing it,
 // both ended when the session ends. Tests that need it skip when the two programs are
-// missing (tools/deps.sh installs them for `make test`).
+// missing, and fail in CI (tools/deps.sh installs them for `make test`).
 #pragma once
 
 #include <signal.h>
