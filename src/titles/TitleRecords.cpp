@@ -127,14 +127,36 @@ LoadedTitleRecord SaveTitleRecord(TIniStore& store, std::string_view discId,
     return LoadTitleRecord(store, discId);
 }
 
+void SetTitleLineValue(TStringList& lines, std::string_view key, std::string_view value) {
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        const std::size_t eq = line->find('=');
+        if (eq != std::string::npos &&
+            cp932::EqualsIgnoreCase(std::string_view(*line).substr(0, eq), key)) {
+            if (value.empty()) {
+                lines.erase(line);
+            } else {
+                line->replace(eq + 1, std::string::npos, value);
+            }
+            return;
+        }
+    }
+    if (!value.empty()) {
+        lines.push_back(std::string(key) + "=" + std::string(value));
+    }
+}
+
+std::string TrackListItem(const TStringList& lines, int index) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%.2d", index + 1);
+    return std::string(number) + ": " + TitleLineValue(lines, TrackKey(index));
+}
+
 TStringList FillTrackList(const TStringList& lines, int trackCount) {
     TStringList items;
     int n = ClampTracks(trackCount);
     items.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%.2d", i + 1);
-        items.push_back(std::string(number) + ": " + TitleLineValue(lines, TrackKey(i)));
+        items.push_back(TrackListItem(lines, i));
     }
     return items;
 }

@@ -102,8 +102,16 @@ LoadedTitleRecord LoadTitleRecord(TIniStore& store, std::string_view discId);
 LoadedTitleRecord SaveTitleRecord(TIniStore& store, std::string_view discId,
                                   const TStringList& editedLines, int trackCount);
 
-/// The items of a track list box: for tracks 1..trackCount the number with at least two
-/// digits, ": " and the name from `lines` ("03: " and the third track's name).
+/// Sets `key` in a record's lines as an edited copy does: a non-empty `value` replaces the
+/// first line whose key equals `key` ignoring case, in place, or is appended as
+/// key=value; an empty `value` removes that line. Every other line stays.
+void SetTitleLineValue(TStringList& lines, std::string_view key, std::string_view value);
+
+/// The track list box's line of the track with zero-based `index`: its number with at
+/// least two digits, ": " and its name from `lines` ("03: " and the third track's name).
+std::string TrackListItem(const TStringList& lines, int index);
+
+/// The items of a track list box: TrackListItem for tracks 1..trackCount.
 TStringList FillTrackList(const TStringList& lines, int trackCount);
 
 }  // namespace lintel

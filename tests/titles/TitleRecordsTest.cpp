@@ -269,6 +269,18 @@ TEST(TitleLinesTest, AffixesLoseTheSeparatorWhenAPartIsEmpty) {
     EXPECT_EQ(DiscLabelAffixesFor("", ""), (DiscLabelAffixes{"<", "", ">"}));
 }
 
+// The editor's copy: a value replaces the first matching line in place, an empty one
+// removes it, a new key is appended; other lines are carried along.
+TEST(TitleLinesTest, SettingAValueFollowsTheNameValueRule) {
+    TStringList lines = {"EntryType=1", "Title=Old", "title=second", "; note", "0=A"};
+    SetTitleLineValue(lines, "TITLE", "New=ish");
+    SetTitleLineValue(lines, "0", "");
+    SetTitleLineValue(lines, "1", "B");
+    SetTitleLineValue(lines, "2", "");
+    EXPECT_THAT(lines,
+                ElementsAre("EntryType=1", "Title=New=ish", "title=second", "; note", "1=B"));
+}
+
 TEST(TitleLinesTest, TrackListItemsAreNumberedWithTwoDigits) {
     TStringList lines = {"0=" + J("一曲目"), "2=Third", "9=Tenth", "2=Shadowed"};
     TStringList items = FillTrackList(lines, 10);
