@@ -4,15 +4,10 @@
 #include <chrono>
 
 #include "platform/Cp932.h"
-#include "playback/lintellib.h"
 #include "platform/FileSystem.h"
+#include "settings/SettingsKeys.h"
 
 namespace lintel {
-namespace {
-
-constexpr const char* kConfig = "Config";
-
-}  // namespace
 
 TBarEngine::TBarEngine(TBarView& view, TDriveTable& drives)
     : view_(view), drives_(drives), cdcore_(drives) {
@@ -47,7 +42,7 @@ void TBarEngine::FormCreate(const TStartupPaths& paths) {
     view_.ApplyStoredSettings(*settings_);
     ApplyTimerAndDrive();
 
-    switch (settings_->ReadInteger(kConfig, "Position", 1)) {
+    switch (ReadInteger(*settings_, TSetting::ConfigPosition)) {
         case 0:
             view_.SetEdge(TBarEdge::Top);
             break;
@@ -87,11 +82,8 @@ void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
 }
 
 void TBarEngine::ApplyTimerAndDrive() {
-    // A "TimerInt" that is no decimal number keeps the default interval.
-    const int interval =
-        ParseMilliseconds(settings_->ReadString(kConfig, "TimerInt", "1000")).value_or(1000);
-    SetTimerInterval(interval);
-    cdcore_.SetDriveName(settings_->ReadString(kConfig, "Drive", ""));
+    SetTimerInterval(ReadMilliseconds(*settings_, TSetting::ConfigTimerInt));
+    cdcore_.SetDriveName(ReadString(*settings_, TSetting::ConfigDrive));
 }
 
 void TBarEngine::FormShow() {
@@ -102,10 +94,10 @@ void TBarEngine::FormClose() {
     if (settings_ != nullptr) {
         switch (view_.Edge()) {
             case TBarEdge::Top:
-                settings_->WriteInteger(kConfig, "Position", 0);
+                WriteInteger(*settings_, TSetting::ConfigPosition, 0);
                 break;
             case TBarEdge::Bottom:
-                settings_->WriteInteger(kConfig, "Position", 1);
+                WriteInteger(*settings_, TSetting::ConfigPosition, 1);
                 break;
             case TBarEdge::Floating:
                 break;

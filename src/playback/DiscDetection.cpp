@@ -4,12 +4,11 @@
 
 #include "platform/CdTime.h"
 #include "playback/BarEngine.h"
+#include "settings/SettingsKeys.h"
+#include "settings/StatusTexts.h"
 
 namespace lintel {
 namespace {
-
-constexpr const char* kConfig = "Config";
-constexpr const char* kNoDrive = "-1";
 
 std::string Hex(std::uint32_t value, int minDigits) {
     char text[16];
@@ -20,15 +19,17 @@ std::string Hex(std::uint32_t value, int minDigits) {
 }  // namespace
 
 void TBarEngine::CheckDisc() {
-    const std::string root = settings_->ReadString(kConfig, "Drive", kNoDrive) + "\\";
-    if (root == std::string(kNoDrive) + "\\") {
+    const std::string& noDrive = DefaultText(TSetting::ConfigDrive, TReader::DiscDetection);
+    const std::string drive = ReadString(*settings_, TSetting::ConfigDrive, TReader::DiscDetection);
+    const std::string root = drive + "\\";
+    if (drive == noDrive) {
         // No drive chosen yet: the first CD-ROM drive in letter order is stored, and the
         // next check looks at it.
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
-            const std::string drive = std::string(1, letter) + ":";
-            if (drives_.GetDriveType(drive + "\\") == DRIVE_CDROM &&
-                settings_->ReadString(kConfig, "Drive", kNoDrive) == kNoDrive) {
-                settings_->WriteString(kConfig, "Drive", drive);
+            const std::string letterDrive = std::string(1, letter) + ":";
+            if (drives_.GetDriveType(letterDrive + "\\") == DRIVE_CDROM &&
+                ReadString(*settings_, TSetting::ConfigDrive, TReader::DiscDetection) == noDrive) {
+                WriteString(*settings_, TSetting::ConfigDrive, letterDrive);
             }
         }
     }
@@ -51,8 +52,8 @@ void TBarEngine::CheckDisc() {
     } else {
         if (cdcore_.QueryTrackCount() <= 1 && !drives_.HasTrack01Cda(root)) {
             discId_ = "0";
-            ShowDiscState("Not Audio CD");
-            if (settings_->ReadBool(kConfig, "CDROMClose", false) && audioDiscSeen_) {
+            ShowDiscState(std::string(kNotAudioText));
+            if (ReadBool(*settings_, TSetting::ConfigCDROMClose) && audioDiscSeen_) {
                 sbtExitClick();
             }
             return;
@@ -72,8 +73,8 @@ void TBarEngine::CheckDisc() {
     LoadTitleRecord();
     audioDiscSeen_ = true;
     EnableTransport(true, true);
-    if (!settings_->ReadBool(kConfig, "Resumption", false) &&
-        settings_->ReadBool(kConfig, "AutoPlay", false)) {
+    if (!ReadBool(*settings_, TSetting::ConfigResumption) &&
+        ReadBool(*settings_, TSetting::ConfigAutoPlay)) {
         sbtPlayClick();
     }
 }
@@ -90,8 +91,8 @@ void TBarEngine::ShowNoDisc() {
     programMode_ = paused_ = playingSeen_ = false;
     currentTrack_ = 1;
     view_.SetGaugeProgress(0);
-    view_.SetGaugeText("none");
-    ShowDiscState("No Disc");
+    view_.SetGaugeText(std::string(kNoTimeText));
+    ShowDiscState(std::string(kNoDiscText));
 }
 
 void TBarEngine::DiscRemoved() {
@@ -104,8 +105,8 @@ void TBarEngine::DiscRemoved() {
     SetDoorState(false);
     currentTrack_ = 1;
     view_.SetGaugeProgress(0);
-    view_.SetGaugeText("none");
-    ShowDiscState("No Disc");
+    view_.SetGaugeText(std::string(kNoTimeText));
+    ShowDiscState(std::string(kNoDiscText));
     titleLines_.clear();
 }
 

@@ -3,11 +3,11 @@
 #include "platform/Cp932.h"
 #include "playback/BarEngine.h"
 #include "playback/lintellib.h"
+#include "settings/SettingsKeys.h"
 
 namespace lintel {
 namespace {
 
-constexpr const char* kConfig = "Config";
 constexpr const char* kResumption = "Resumption";
 constexpr const char* kUsed = "#";  // titleID of a record used or found not to match
 
@@ -16,7 +16,7 @@ constexpr const char* kUsed = "#";  // titleID of a record used or found not to 
 void TBarEngine::SaveResumeState() {
     // A disc stopped or paused at close leaves the record as it was.
     if (settings_ == nullptr || cdcore_.QueryMode() != static_cast<int>(CdMode::Playing) ||
-        !settings_->ReadBool(kConfig, "Resumption", false) || discId_ == "0") {
+        !ReadBool(*settings_, TSetting::ConfigResumption) || discId_ == "0") {
         return;
     }
     settings_->WriteString(kResumption, "titleID", discId_);
@@ -30,7 +30,7 @@ void TBarEngine::SaveResumeState() {
 }
 
 void TBarEngine::ResumeCheck() {
-    if (!settings_->ReadBool(kConfig, "Resumption", false)) {
+    if (!ReadBool(*settings_, TSetting::ConfigResumption)) {
         return;
     }
     // "0" is no disc: a record naming it can only come from an edited file.
@@ -91,7 +91,7 @@ void TBarEngine::RestoreResumeState() {
                       lineBreak + cp932::Literal("リピート = ") + (repeatOn_ ? "1" : "0") +
                       lineBreak + cp932::Literal("プログラム順 = ") + packed);
 
-    if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
+    if (ReadBool(*settings_, TSetting::ConfigVisiOpe)) {
         view_.HideOperationPanel();
     }
 }

@@ -6,11 +6,10 @@
 
 #include "platform/CdTime.h"
 #include "playback/BarEngine.h"
+#include "settings/SettingsKeys.h"
 
 namespace lintel {
 namespace {
-
-constexpr const char* kConfig = "Config";
 
 // A time as the gauge shows it: minutes without leading zeros, seconds in two digits.
 std::string MinutesSeconds(unsigned minutes, unsigned seconds) {
@@ -81,7 +80,7 @@ void TBarEngine::sbtPlayClick() {
     SwitchTimer(false);
     playingSeen_ = false;
     paused_ = false;
-    if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
+    if (ReadBool(*settings_, TSetting::ConfigVisiOpe)) {
         view_.HideOperationPanel();
     }
     bool stoppedAtOnce = false;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "settings/StatusTexts.h"
+
 namespace lintel {
 
 /// A control's place and size, as the form states them.
@@ -25,10 +27,6 @@ struct TPoint {
     int y = 0;
     bool operator==(const TPoint&) const = default;
 };
-
-// The label texts the bar shows without a disc and for a data disc.
-inline constexpr std::string_view kNoDiscText = "No Disc";
-inline constexpr std::string_view kNotAudioText = "Not Audio CD";
 
 /// True when a hidden disc label's text is to be emptied before the layout: always,
 /// unless it is exactly one of the two status texts (a padded status text is emptied).

@@ -1,4 +1,4 @@
-#include "settings/BarSettings.h"
+#include "app/BarSettings.h"
 
 #include <QFont>
 #include <QWidget>
@@ -183,7 +183,7 @@ TEtcValues LoadEtc(TIniStore& settings) {
     v.autoPlay = ReadBool(settings, S::ConfigAutoPlay);
     v.cdromClose = ReadBool(settings, S::ConfigCDROMClose);
     v.resumption = ReadBool(settings, S::ConfigResumption);
-    v.drive = ReadString(settings, S::ConfigDrive, kDialogDriveDefault);
+    v.drive = ReadString(settings, S::ConfigDrive, TReader::SettingsDialog);
     v.timerInt = ReadString(settings, S::ConfigTimerInt);
     return v;
 }
