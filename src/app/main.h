@@ -15,6 +15,7 @@
 #include "app/BarSettings.h"
 #include "app/Glyphs.h"
 #include "app/Help.h"
+#include "platform/Drives.h"
 #include "playback/BarEngine.h"
 #include "playback/BarView.h"
 #include "shell/AppBarShell.h"

@@ -64,34 +64,11 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string LineWarning(int line, const char* utf8) {
     return "drives.ini " + std::to_string(line) + cp932::Literal(" 行目: ") + cp932::Literal(utf8);
 }
 
-std::string DriveName(char letter) {
-    return std::string{letter, ':'};
-}
-
 }  // namespace
-
-std::optional<char> DriveLetterOf(std::string_view root) {
-    if (root.empty()) {
-        return std::nullopt;
-    }
-    const char letter = Upper(root[0]);
-    if (letter < 'A' || letter > 'Z') {
-        return std::nullopt;
-    }
-    const std::string_view rest = root.substr(1);
-    if (rest.empty() || rest == ":" || rest == ":\\" || rest == ":/") {
-        return letter;
-    }
-    return std::nullopt;
-}
 
 DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
     DrivesIni result;

@@ -9,7 +9,7 @@
 
 namespace lintel {
 
-TBarEngine::TBarEngine(TBarView& view, TDriveTable& drives)
+TBarEngine::TBarEngine(TBarView& view, DriveSet& drives)
     : view_(view), drives_(drives), cdcore_(drives) {
     randomDraw_ = [this](int n) {
         return std::uniform_int_distribution<int>(0, n - 1)(generator_);

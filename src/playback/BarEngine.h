@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "platform/Drives.h"
+#include "platform/DriveSet.h"
 #include "playback/BarView.h"
 #include "playback/MediaPlayer.h"
 #include "titles/IniStore.h"
@@ -30,7 +30,7 @@ struct TStartupPaths {
 class TBarEngine {
 public:
     /// `view` and `drives` must outlive the engine; the drives also open the CD device.
-    TBarEngine(TBarView& view, TDriveTable& drives);
+    TBarEngine(TBarView& view, DriveSet& drives);
     ~TBarEngine();
     TBarEngine(const TBarEngine&) = delete;
     TBarEngine& operator=(const TBarEngine&) = delete;
@@ -169,7 +169,7 @@ private:
     void ResumeCheck();
 
     TBarView& view_;
-    TDriveTable& drives_;
+    DriveSet& drives_;
     TMediaPlayer cdcore_;
     std::unique_ptr<TIniStore> settings_;
 

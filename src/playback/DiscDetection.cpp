@@ -26,7 +26,7 @@ void TBarEngine::CheckDisc() {
         // No drive chosen yet: the first CD-ROM drive in letter order is stored, and the
         // next check looks at it.
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
-            const std::string letterDrive = std::string(1, letter) + ":";
+            const std::string letterDrive = DriveName(letter);
             if (drives_.GetDriveType(letterDrive + "\\") == DRIVE_CDROM &&
                 ReadString(*settings_, TSetting::ConfigDrive, TReader::DiscDetection) == noDrive) {
                 WriteString(*settings_, TSetting::ConfigDrive, letterDrive);

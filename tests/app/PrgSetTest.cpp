@@ -14,6 +14,7 @@
 #include "app/CDprg.h"
 #include "app/Help.h"
 #include "platform/Cp932.h"
+#include "platform/Drives.h"
 #include "playback/BarEngine.h"
 #include "playback/RecordingView.h"
 #include "support/StepClock.h"
