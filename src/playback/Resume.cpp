@@ -1,7 +1,6 @@
-// Resume: the record written when the bar closes while a disc plays, and its use at the
-// first stopped tick of the next run with the same disc.
+#include "playback/Resume.h"
+
 #include "platform/Cp932.h"
-#include "playback/BarEngine.h"
 #include "playback/lintellib.h"
 #include "settings/SettingsKeys.h"
 
@@ -13,86 +12,83 @@ constexpr const char* kUsed = "#";  // titleID of a record used or found not to 
 
 }  // namespace
 
-void TBarEngine::SaveResumeState() {
+TResume::TResume(TPlayerContext& player, const TBarTitles& titles, TPlayOrder& order,
+                 TTransport& transport)
+    : player_(player), titles_(titles), order_(order), transport_(transport) {}
+
+bool TResume::Save(std::string_view discId) {
+    TIniStore* settings = player_.settings.get();
     // A disc stopped or paused at close leaves the record as it was.
-    if (settings_ == nullptr || cdcore_.QueryMode() != static_cast<int>(CdMode::Playing) ||
-        !ReadBool(*settings_, TSetting::ConfigResumption) || discId_ == "0") {
-        return;
+    if (settings == nullptr || player_.cdcore.QueryMode() != static_cast<int>(CdMode::Playing) ||
+        !ReadBool(*settings, TSetting::ConfigResumption) || discId == kNoDiscId) {
+        return false;
     }
-    settings_->WriteString(kResumption, "titleID", discId_);
-    settings_->WriteInteger(kResumption, "NowTrack", currentTrack_);
-    settings_->WriteBool(kResumption, "bUseRep", repeatOn_);
-    settings_->WriteBool(kResumption, "bUsePrg", programMode_);
-    settings_->WriteBool(kResumption, "bUseRnd", randomOrder_);
-    settings_->WriteInteger(kResumption, "PrgOrder", programIndex_);
-    settings_->WriteString(kResumption, "PrgPack", PackPlayOrderFor("PrgPack"));
-    discId_ = "0";
+    settings->WriteString(kResumption, "titleID", discId);
+    settings->WriteInteger(kResumption, "NowTrack", transport_.CurrentTrack());
+    settings->WriteBool(kResumption, "bUseRep", order_.RepeatOn());
+    settings->WriteBool(kResumption, "bUsePrg", order_.ProgramMode());
+    settings->WriteBool(kResumption, "bUseRnd", order_.RandomOrder());
+    settings->WriteInteger(kResumption, "PrgOrder", order_.ProgramIndex());
+    settings->WriteString(kResumption, "PrgPack", order_.PackPlayOrderFor("PrgPack"));
+    return true;
 }
 
-void TBarEngine::ResumeCheck() {
-    if (!ReadBool(*settings_, TSetting::ConfigResumption)) {
+void TResume::Check(std::string_view discId) {
+    TIniStore& settings = *player_.settings;
+    if (!ReadBool(settings, TSetting::ConfigResumption)) {
         return;
     }
-    // "0" is no disc: a record naming it can only come from an edited file.
-    if (discId_ != "0" && settings_->ReadString(kResumption, "titleID", kUsed) == discId_) {
-        RestoreResumeState();
+    // kNoDiscId is no disc: a record naming it can only come from an edited file.
+    if (discId != kNoDiscId && settings.ReadString(kResumption, "titleID", kUsed) == discId) {
+        Restore();
     } else {
-        settings_->WriteString(kResumption, "titleID", kUsed);
+        settings.WriteString(kResumption, "titleID", kUsed);
     }
 }
 
-void TBarEngine::RestoreResumeState() {
-    const bool repeat = settings_->ReadBool(kResumption, "bUseRep", false);
-    const bool program = settings_->ReadBool(kResumption, "bUsePrg", false);
-    const bool random = settings_->ReadBool(kResumption, "bUseRnd", false);
-    const int nowTrack = settings_->ReadInteger(kResumption, "NowTrack", 0);
-    const int prgOrder = settings_->ReadInteger(kResumption, "PrgOrder", 0);
+void TResume::Restore() {
+    TIniStore& settings = *player_.settings;
+    const bool repeat = settings.ReadBool(kResumption, "bUseRep", false);
+    const bool program = settings.ReadBool(kResumption, "bUsePrg", false);
+    const bool random = settings.ReadBool(kResumption, "bUseRnd", false);
+    const int nowTrack = settings.ReadInteger(kResumption, "NowTrack", 0);
+    const int prgOrder = settings.ReadInteger(kResumption, "PrgOrder", 0);
     std::string packed;
     TStringList order;
     if (program) {
-        packed = settings_->ReadString(kResumption, "PrgPack", "");
+        packed = settings.ReadString(kResumption, "PrgPack", "");
         SplitQuoted(packed, ' ', '\'', order);
     }
 
     // A record that names no track of this disc (edited, or written for another track
     // count) is dropped as used, without playing and without a message.
-    bool playable;
-    if (program) {
-        TStringList kept = std::move(playOrder_);
-        playOrder_ = order;
-        playable = EntryTrack(prgOrder).has_value();
-        playOrder_ = std::move(kept);
-    } else {
-        playable = nowTrack >= 1 && nowTrack <= static_cast<int>(cdcore_.QueryTrackCount());
-    }
+    const int trackCount = static_cast<int>(player_.cdcore.QueryTrackCount());
+    const bool playable = program ? EntryTrack(order, prgOrder, trackCount).has_value()
+                                  : nowTrack >= 1 && nowTrack <= trackCount;
     if (!playable) {
-        settings_->WriteString(kResumption, "titleID", kUsed);
+        settings.WriteString(kResumption, "titleID", kUsed);
         return;
     }
 
-    repeatOn_ = repeat;
-    view_.SetRepeatState(repeatOn_);
-    programMode_ = program;
-    randomOrder_ = random;
-    if (program) {
-        playOrder_ = std::move(order);
-    }
-    BuildTrackMenus();
-    PlayTrack(nowTrack, prgOrder);
+    order_.Resume(repeat, program, random, std::move(order));
+    order_.BuildTrackMenus();
+    transport_.PlayTrack(nowTrack, prgOrder);
 
     // Used once, and marked so before the message: ticks go on while it is shown, and a
     // stopped one (a play that failed) must not find the record again.
-    settings_->WriteString(kResumption, "titleID", kUsed);
+    settings.WriteString(kResumption, "titleID", kUsed);
 
     // The line breaks are line feed then carriage return, in that order.
     const std::string lineBreak = "\n\r";
-    view_.ShowMessage(cp932::Literal("レジューム機能により前回の設定が復活しました") + lineBreak +
-                      cp932::Literal("開始トラック: ") + TrackName(titleLines_, currentTrack_) +
-                      lineBreak + cp932::Literal("リピート = ") + (repeatOn_ ? "1" : "0") +
-                      lineBreak + cp932::Literal("プログラム順 = ") + packed);
+    player_.view.ShowMessage(cp932::Literal("レジューム機能により前回の設定が復活しました") +
+                             lineBreak + cp932::Literal("開始トラック: ") +
+                             titles_.TrackName(transport_.CurrentTrack()) + lineBreak +
+                             cp932::Literal("リピート = ") + (order_.RepeatOn() ? "1" : "0") +
+                             lineBreak + cp932::Literal("プログラム順 = ") + packed);
 
-    if (ReadBool(*settings_, TSetting::ConfigVisiOpe)) {
-        view_.HideOperationPanel();
+    // The store is asked afresh, as the message box ran the event loop.
+    if (ReadBool(*player_.settings, TSetting::ConfigVisiOpe)) {
+        player_.view.HideOperationPanel();
     }
 }
 

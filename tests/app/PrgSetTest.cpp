@@ -288,7 +288,7 @@ protected:
     }
     void Restart() {
         engine_->FormClose();
-        engine_->FormDestroy();
+        (void)engine_->FormDestroy();
         dialog_.reset();
         engine_.reset();
         Start();
