@@ -57,8 +57,9 @@ public:
     /// Docks the bar again at its edge, as after every change of the desktop.
     virtual void ReapplyEdge() = 0;
 
-    // ---- the poll timer Timer1
-    /// Interval in milliseconds; 0 stops the timer.
+    // ---- the poll timer Timer1, run exactly as told: the engine decides when it runs
+    // (never with an interval of 0)
+    /// Interval in milliseconds; it takes effect while the timer is enabled.
     virtual void SetTimerInterval(int milliseconds) = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;
 

@@ -6,8 +6,15 @@ namespace lintel {
 
 void TPollTimer::SetInterval(int milliseconds) {
     interval_ = std::max(milliseconds, 0);
+    // Stopped before a zero interval reaches the window's timer; started only once the
+    // new interval is there.
+    if (!Runs()) {
+        view_.SetTimerEnabled(false);
+    }
     view_.SetTimerInterval(interval_);
-    view_.SetTimerEnabled(Runs());
+    if (Runs()) {
+        view_.SetTimerEnabled(true);
+    }
 }
 
 void TPollTimer::SwitchOn() {
