@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/CdAudioDevice.h"
 #include "platform/VolumeSerial.h"
@@ -64,6 +65,39 @@ public:
     /// Whether "Track01.cda" is in the root of the drive's disc (its track 1 is audio, or
     /// the disc says otherwise); false whenever GetVolumeInformation gives nothing.
     [[nodiscard]] virtual bool HasTrack01Cda(std::string_view root) const = 0;
+};
+
+/// For a DriveSet's own use: a `Device` that keeps `slot` pointing at itself while it is
+/// open, so the set can tell whether the tray of a drive in use is open. `slot` must
+/// outlive the device; the device is held exclusively, so one slot per drive will do.
+template <class Device>
+class TrackedWhileOpen final : public Device {
+public:
+    template <class... Args>
+    explicit TrackedWhileOpen(const Device*& slot, Args&&... args)
+        : Device(std::forward<Args>(args)...), slot_(slot) {}
+    ~TrackedWhileOpen() override { Untrack(); }
+
+    std::optional<std::string> Open() override {
+        std::optional<std::string> error = Device::Open();
+        if (!error) {
+            slot_ = this;
+        }
+        return error;
+    }
+    void Close() override {
+        Untrack();
+        Device::Close();
+    }
+
+private:
+    void Untrack() {
+        if (slot_ == this) {
+            slot_ = nullptr;
+        }
+    }
+
+    const Device*& slot_;
 };
 
 }  // namespace lintel

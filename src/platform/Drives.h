@@ -82,7 +82,6 @@ public:
                                                            std::string& error) override;
 
 private:
-    class TrackedVirtualDevice;
     struct Volume;
 
     const DriveEntry* Find(std::string_view root) const;
@@ -92,7 +91,8 @@ private:
     const CdClock& clock_;
     std::vector<DriveEntry> drives_;
     std::vector<std::string> warnings_;
-    std::map<char, const VirtualCdDevice*> openVirtual_;  // devices handed out and alive
+    /// The open virtual device of each letter that was handed one (nullptr once closed).
+    std::map<char, const VirtualCdDevice*> openVirtual_;
 };
 
 }  // namespace lintel

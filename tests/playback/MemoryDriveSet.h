@@ -72,7 +72,8 @@ public:
         VirtualCdDevice::Settings settings;
         settings.discFile = drive->second.discFile;
         settings.driveName = name;
-        return std::make_unique<TrackedDevice>(std::move(settings), clock_, drive->second.open);
+        return std::make_unique<TrackedWhileOpen<VirtualCdDevice>>(drive->second.open,
+                                                                   std::move(settings), clock_);
     }
 
 private:
@@ -84,36 +85,6 @@ private:
     struct Root {
         VolumeInformation volume;
         bool track01Cda = false;
-    };
-
-    // A virtual drive that tells its drive while it is open, so the root can report
-    // nothing while the tray is open.
-    class TrackedDevice final : public VirtualCdDevice {
-    public:
-        TrackedDevice(Settings settings, const CdClock& clock, const VirtualCdDevice*& slot)
-            : VirtualCdDevice(std::move(settings), clock), slot_(slot) {}
-        ~TrackedDevice() override { Untrack(); }
-
-        std::optional<std::string> Open() override {
-            std::optional<std::string> error = VirtualCdDevice::Open();
-            if (!error) {
-                slot_ = this;
-            }
-            return error;
-        }
-        void Close() override {
-            Untrack();
-            VirtualCdDevice::Close();
-        }
-
-    private:
-        void Untrack() {
-            if (slot_ == this) {
-                slot_ = nullptr;
-            }
-        }
-
-        const VirtualCdDevice*& slot_;
     };
 
     const Drive* Find(std::string_view root) const {
