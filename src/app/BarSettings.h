@@ -9,7 +9,6 @@
 #include <QSize>
 #include <string>
 
-#include "playback/BarView.h"  // TBarEdge, shared with the engine's view of the bar
 #include "settings/BarLayout.h"
 #include "settings/SettingsKeys.h"
 #include "titles/IniStore.h"

@@ -33,15 +33,8 @@ void TBarEngine::FormCreate(const TStartupPaths& paths) {
     player_.view.ApplyStoredSettings(settings);
     ApplyTimerAndDrive();
 
-    switch (ReadInteger(settings, TSetting::ConfigPosition)) {
-        case 0:
-            player_.view.SetEdge(TBarEdge::Top);
-            break;
-        case 1:
-            player_.view.SetEdge(TBarEdge::Bottom);
-            break;
-        default:
-            break;
+    if (const auto edge = EdgeOfPosition(ReadInteger(settings, TSetting::ConfigPosition))) {
+        player_.view.SetEdge(*edge);
     }
 
     try {
@@ -84,15 +77,8 @@ void TBarEngine::FormShow() {
 
 void TBarEngine::FormClose() {
     if (player_.settings != nullptr) {
-        switch (player_.view.Edge()) {
-            case TBarEdge::Top:
-                WriteInteger(*player_.settings, TSetting::ConfigPosition, 0);
-                break;
-            case TBarEdge::Bottom:
-                WriteInteger(*player_.settings, TSetting::ConfigPosition, 1);
-                break;
-            case TBarEdge::Floating:
-                break;
+        if (const auto position = PositionOfEdge(player_.view.Edge())) {
+            WriteInteger(*player_.settings, TSetting::ConfigPosition, *position);
         }
         player_.view.SaveLayout(*player_.settings);
         SaveResumeState();

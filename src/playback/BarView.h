@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/BarLayout.h"  // TBarEdge
 #include "titles/IniStore.h"
 
 namespace lintel {
-
-/// The docking edges the bar uses.
-enum class TBarEdge { Top, Bottom, Floating };
 
 class TBarView {
 public:

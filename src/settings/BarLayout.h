@@ -28,6 +28,14 @@ struct TPoint {
     bool operator==(const TPoint&) const = default;
 };
 
+/// The docking edges the bar uses.
+enum class TBarEdge { Top, Bottom, Floating };
+
+/// The edge [Config] "Position" stores: 0 top, 1 bottom; nothing for any other value.
+[[nodiscard]] std::optional<TBarEdge> EdgeOfPosition(int position);
+/// The value [Config] "Position" stores for `edge`; nothing for a floating bar.
+[[nodiscard]] std::optional<int> PositionOfEdge(TBarEdge edge);
+
 /// True when a hidden disc label's text is to be emptied before the layout: always,
 /// unless it is exactly one of the two status texts (a padded status text is emptied).
 bool EmptiesDiscLabel(bool visible, std::string_view text);
