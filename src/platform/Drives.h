@@ -40,18 +40,18 @@ struct DrivesIni {
 /// Parses drives.ini. Relative disc paths are taken from `baseFolder`. A line that does not
 /// declare a drive as the format says is skipped with a warning naming its line; the first
 /// declaration of a letter wins.
-DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder);
+[[nodiscard]] DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder);
 
 /// The optical drives in `devFolder`: sr0, sr1 ... in number order (sr10 after sr9). With
 /// `blockDevicesOnly`, names that are not block devices are left out.
-std::vector<std::string> FindOpticalDrives(const std::string& devFolder = "/dev",
-                                           bool blockDevicesOnly = true);
+[[nodiscard]] std::vector<std::string> FindOpticalDrives(const std::string& devFolder = "/dev",
+                                                         bool blockDevicesOnly = true);
 
 /// Letters for every drive: each virtual drive takes its declared letter, and the real
 /// drives, in the order given, take the free letters from D: upward (drives beyond Z: get
 /// none). The result is in letter order.
-std::vector<DriveEntry> AssignDriveLetters(const std::vector<std::string>& realDrives,
-                                           const std::map<char, std::string>& virtualDrives);
+[[nodiscard]] std::vector<DriveEntry> AssignDriveLetters(
+    const std::vector<std::string>& realDrives, const std::map<char, std::string>& virtualDrives);
 
 /// The machine's drives under their letters. It also hands out the CD audio device for an
 /// element name, so it must outlive the devices it opened.
@@ -68,9 +68,9 @@ public:
     TDriveTable(const TDriveTable&) = delete;
     TDriveTable& operator=(const TDriveTable&) = delete;
 
-    const std::vector<DriveEntry>& Drives() const { return drives_; }
+    [[nodiscard]] const std::vector<DriveEntry>& Drives() const { return drives_; }
     /// Lines of drives.ini that were skipped, and why.
-    const std::vector<std::string>& Warnings() const { return warnings_; }
+    [[nodiscard]] const std::vector<std::string>& Warnings() const { return warnings_; }
 
     // DriveSet: every lettered drive is a CD drive.
     [[nodiscard]] unsigned GetDriveType(std::string_view root) const override;

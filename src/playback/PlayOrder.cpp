@@ -162,13 +162,13 @@ void TPlayOrder::ReturnToDiscOrder() {
     randomOrder_ = false;
 }
 
-void TPlayOrder::Resume(bool repeat, bool program, bool random, TStringList order) {
-    repeatOn_ = repeat;
+void TPlayOrder::Resume(TResumed resumed) {
+    repeatOn_ = resumed.repeat;
     player_.view.SetRepeatState(repeatOn_);
-    programMode_ = program;
-    randomOrder_ = random;
-    if (program) {
-        playOrder_ = std::move(order);
+    programMode_ = resumed.program;
+    randomOrder_ = resumed.random;
+    if (resumed.program) {
+        playOrder_ = std::move(resumed.order);
     }
 }
 

@@ -57,9 +57,15 @@ public:
     /// Program mode ends with the disc; whether the order was random is kept (the resume
     /// record stores it).
     void LeaveProgramMode() { programMode_ = false; }
-    /// Takes over what a resume record says: repeat, program and random play and, in
-    /// program mode, its order.
-    void Resume(bool repeat, bool program, bool random, TStringList order);
+    /// What a resume record says of the play order.
+    struct TResumed {
+        bool repeat = false;
+        bool program = false;
+        bool random = false;
+        TStringList order;  ///< the play order, used in program mode only
+    };
+    /// Takes over a resume record's repeat, program and random play and program.
+    void Resume(TResumed resumed);
 
     // ---- commands
     void sbtRepeatClick();

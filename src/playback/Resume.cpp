@@ -70,7 +70,8 @@ void TResume::Restore() {
         return;
     }
 
-    order_.Resume(repeat, program, random, std::move(order));
+    order_.Resume(
+        {.repeat = repeat, .program = program, .random = random, .order = std::move(order)});
     order_.BuildTrackMenus();
     transport_.PlayTrack(nowTrack, prgOrder);
 
