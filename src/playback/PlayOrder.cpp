@@ -9,6 +9,9 @@
 namespace lintel {
 namespace {
 
+// The key of the title record that keeps a disc's program.
+constexpr std::string_view kOrderKey = "order";
+
 // An entry's zero-based track index: decimal digits only, else nothing.
 std::optional<int> EntryIndex(const std::string& entry) {
     int value = 0;
@@ -187,7 +190,7 @@ void TPlayOrder::sbtPrgSetClick(std::string_view discId) {
         switch (player_.view.PlayModeChoice()) {
             case 1:
                 programMode_ = true;
-                player_.settings->WriteString(discId, "order", PackPlayOrderFor("order"));
+                player_.settings->WriteString(discId, kOrderKey, PackPlayOrderFor(kOrderKey));
                 BuildTrackMenus();
                 break;
             case 2:

@@ -7,8 +7,22 @@
 namespace lintel {
 namespace {
 
+// The record: its section and keys.
 constexpr const char* kResumption = "Resumption";
+constexpr const char* kTitleId = "titleID";
+constexpr const char* kNowTrack = "NowTrack";
+constexpr const char* kUseRepeat = "bUseRep";
+constexpr const char* kUseProgram = "bUsePrg";
+constexpr const char* kUseRandom = "bUseRnd";
+constexpr const char* kProgramIndex = "PrgOrder";
+constexpr const char* kProgramPack = "PrgPack";
+
 constexpr const char* kUsed = "#";  // titleID of a record used or found not to match
+
+// The record is not to be used again.
+void MarkUsed(TIniStore& settings) {
+    settings.WriteString(kResumption, kTitleId, kUsed);
+}
 
 }  // namespace
 
@@ -23,13 +37,13 @@ bool TResume::Save(std::string_view discId) {
         !ReadBool(*settings, TSetting::ConfigResumption) || discId == kNoDiscId) {
         return false;
     }
-    settings->WriteString(kResumption, "titleID", discId);
-    settings->WriteInteger(kResumption, "NowTrack", transport_.CurrentTrack());
-    settings->WriteBool(kResumption, "bUseRep", order_.RepeatOn());
-    settings->WriteBool(kResumption, "bUsePrg", order_.ProgramMode());
-    settings->WriteBool(kResumption, "bUseRnd", order_.RandomOrder());
-    settings->WriteInteger(kResumption, "PrgOrder", order_.ProgramIndex());
-    settings->WriteString(kResumption, "PrgPack", order_.PackPlayOrderFor("PrgPack"));
+    settings->WriteString(kResumption, kTitleId, discId);
+    settings->WriteInteger(kResumption, kNowTrack, transport_.CurrentTrack());
+    settings->WriteBool(kResumption, kUseRepeat, order_.RepeatOn());
+    settings->WriteBool(kResumption, kUseProgram, order_.ProgramMode());
+    settings->WriteBool(kResumption, kUseRandom, order_.RandomOrder());
+    settings->WriteInteger(kResumption, kProgramIndex, order_.ProgramIndex());
+    settings->WriteString(kResumption, kProgramPack, order_.PackPlayOrderFor(kProgramPack));
     return true;
 }
 
@@ -39,24 +53,24 @@ void TResume::Check(std::string_view discId) {
         return;
     }
     // kNoDiscId is no disc: a record naming it can only come from an edited file.
-    if (discId != kNoDiscId && settings.ReadString(kResumption, "titleID", kUsed) == discId) {
+    if (discId != kNoDiscId && settings.ReadString(kResumption, kTitleId, kUsed) == discId) {
         Restore();
     } else {
-        settings.WriteString(kResumption, "titleID", kUsed);
+        MarkUsed(settings);
     }
 }
 
 void TResume::Restore() {
     TIniStore& settings = *player_.settings;
-    const bool repeat = settings.ReadBool(kResumption, "bUseRep", false);
-    const bool program = settings.ReadBool(kResumption, "bUsePrg", false);
-    const bool random = settings.ReadBool(kResumption, "bUseRnd", false);
-    const int nowTrack = settings.ReadInteger(kResumption, "NowTrack", 0);
-    const int prgOrder = settings.ReadInteger(kResumption, "PrgOrder", 0);
+    const bool repeat = settings.ReadBool(kResumption, kUseRepeat, false);
+    const bool program = settings.ReadBool(kResumption, kUseProgram, false);
+    const bool random = settings.ReadBool(kResumption, kUseRandom, false);
+    const int nowTrack = settings.ReadInteger(kResumption, kNowTrack, 0);
+    const int prgOrder = settings.ReadInteger(kResumption, kProgramIndex, 0);
     std::string packed;
     TStringList order;
     if (program) {
-        packed = settings.ReadString(kResumption, "PrgPack", "");
+        packed = settings.ReadString(kResumption, kProgramPack, "");
         SplitQuoted(packed, ' ', '\'', order);
     }
 
@@ -66,7 +80,7 @@ void TResume::Restore() {
     const bool playable = program ? EntryTrack(order, prgOrder, trackCount).has_value()
                                   : nowTrack >= 1 && nowTrack <= trackCount;
     if (!playable) {
-        settings.WriteString(kResumption, "titleID", kUsed);
+        MarkUsed(settings);
         return;
     }
 
@@ -77,7 +91,7 @@ void TResume::Restore() {
 
     // Used once, and marked so before the message: ticks go on while it is shown, and a
     // stopped one (a play that failed) must not find the record again.
-    settings.WriteString(kResumption, "titleID", kUsed);
+    MarkUsed(settings);
 
     // The line breaks are line feed then carriage return, in that order.
     const std::string lineBreak = "\n\r";
