@@ -13,7 +13,7 @@
 
 namespace lintel {
 
-/// What the transport's part of a polling tick found.
+/// What the transport found at a polling tick.
 enum class TTickFound {
     Busy,      ///< the disc plays (and was followed), is paused, or the device is not ready
     TrayOpen,  ///< the tray is open
@@ -76,7 +76,7 @@ private:
     std::uint32_t DiscEndMilliseconds();
     /// Plays track `track` of the disc as a program entry, storing its end.
     void PlayEntryRange(int track);
-    /// The tick's part while the disc plays.
+    /// At a tick while the disc plays: the gauge, and the track that plays.
     void FollowPlay();
 
     TPlayerContext& player_;
