@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/DriveSet.h"
 #include "playback/BarTitles.h"
