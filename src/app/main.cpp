@@ -614,8 +614,8 @@ void TfrmMain::SetTimerEnabled(bool enabled) {
 }
 
 void TfrmMain::UpdateTimer() {
-    // Qt would fire a zero interval on every pass of the loop; here 0 means stopped.
-    if (!startupComplete_ || closed_ || !timerWanted_ || timerInterval_ <= 0) {
+    // Whether the timer runs is the engine's to say (it never enables a zero interval).
+    if (!startupComplete_ || closed_ || !timerWanted_) {
         timer1_.stop();
         return;
     }

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/BarSettings.h"
 #include "app/Glyphs.h"
 #include "app/Help.h"
+#include "platform/Drives.h"
 #include "playback/BarEngine.h"
 #include "playback/BarView.h"
-#include "settings/BarSettings.h"
 #include "shell/AppBarShell.h"
 #include "widgets/AppBar.h"
 

@@ -18,39 +18,6 @@ struct TDriveTable::Volume {
     bool track01Cda = false;
 };
 
-// A virtual drive that tells the table while it is open, so the table knows whether its
-// tray is open when disc detection asks for the volume. The drive is held exclusively, so
-// at most one device per letter is open at a time.
-class TDriveTable::TrackedVirtualDevice final : public VirtualCdDevice {
-public:
-    TrackedVirtualDevice(Settings settings, const CdClock& clock, TDriveTable& table, char letter)
-        : VirtualCdDevice(std::move(settings), clock), table_(table), letter_(letter) {}
-    ~TrackedVirtualDevice() override { Untrack(); }
-
-    std::optional<std::string> Open() override {
-        std::optional<std::string> error = VirtualCdDevice::Open();
-        if (!error) {
-            table_.openVirtual_[letter_] = this;
-        }
-        return error;
-    }
-    void Close() override {
-        Untrack();
-        VirtualCdDevice::Close();
-    }
-
-private:
-    void Untrack() {
-        auto it = table_.openVirtual_.find(letter_);
-        if (it != table_.openVirtual_.end() && it->second == this) {
-            table_.openVirtual_.erase(it);
-        }
-    }
-
-    TDriveTable& table_;
-    char letter_;
-};
-
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -64,34 +31,11 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string LineWarning(int line, const char* utf8) {
     return "drives.ini " + std::to_string(line) + cp932::Literal(" 行目: ") + cp932::Literal(utf8);
 }
 
-std::string DriveName(char letter) {
-    return std::string{letter, ':'};
-}
-
 }  // namespace
-
-std::optional<char> DriveLetterOf(std::string_view root) {
-    if (root.empty()) {
-        return std::nullopt;
-    }
-    const char letter = Upper(root[0]);
-    if (letter < 'A' || letter > 'Z') {
-        return std::nullopt;
-    }
-    const std::string_view rest = root.substr(1);
-    if (rest.empty() || rest == ":" || rest == ":\\" || rest == ":/") {
-        return letter;
-    }
-    return std::nullopt;
-}
 
 DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
     DrivesIni result;
@@ -267,8 +211,9 @@ std::optional<TDriveTable::Volume> TDriveTable::ReadVolume(std::string_view root
         return Volume{volume->info, volume->track01Cda};
     }
 
+    // A virtual drive in use tells its tray; the disc file does not.
     const auto live = openVirtual_.find(drive->letter);
-    if (live != openVirtual_.end() && live->second->TrayOpen()) {
+    if (live != openVirtual_.end() && live->second != nullptr && live->second->TrayOpen()) {
         return std::nullopt;
     }
     const VirtualDiscResult loaded = LoadVirtualDisc(drive->path);
@@ -327,8 +272,8 @@ std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& element
                          ("drive-" + std::string(1, drive->letter) + ".lock"))
                             .string();
     settings.driveName = DriveName(drive->letter);
-    return std::make_unique<TrackedVirtualDevice>(std::move(settings), clock_, *this,
-                                                  drive->letter);
+    return std::make_unique<TrackedWhileOpen<VirtualCdDevice>>(openVirtual_[drive->letter],
+                                                               std::move(settings), clock_);
 }
 
 }  // namespace lintel

@@ -1,7 +1,7 @@
 // Drive letters "A:" to "Z:" as the program names its drives: the machine's optical drives
 // and the virtual drives declared in drives.ini in the system folder (format in the
-// README, "drives.ini"). The table answers the drive type and the volume questions of
-// disc detection and opens the device behind an element name.
+// README, "drives.ini"). The table is the program's DriveSet: it answers the drive type
+// and the volume questions of disc detection and opens the device behind an element name.
 #pragma once
 
 #include <map>
@@ -12,21 +12,13 @@
 #include <vector>
 
 #include "platform/CdAudioDevice.h"
+#include "platform/DriveSet.h"
 #include "platform/VolumeSerial.h"
 
 namespace lintel {
 
 class CdClock;
 class VirtualCdDevice;
-
-// Drive types with the platform's numbers.
-inline constexpr unsigned DRIVE_UNKNOWN = 0;
-inline constexpr unsigned DRIVE_NO_ROOT_DIR = 1;
-inline constexpr unsigned DRIVE_REMOVABLE = 2;
-inline constexpr unsigned DRIVE_FIXED = 3;
-inline constexpr unsigned DRIVE_REMOTE = 4;
-inline constexpr unsigned DRIVE_CDROM = 5;
-inline constexpr unsigned DRIVE_RAMDISK = 6;
 
 /// A drive with its letter.
 struct DriveEntry {
@@ -48,26 +40,22 @@ struct DrivesIni {
 /// Parses drives.ini. Relative disc paths are taken from `baseFolder`. A line that does not
 /// declare a drive as the format says is skipped with a warning naming its line; the first
 /// declaration of a letter wins.
-DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder);
+[[nodiscard]] DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder);
 
 /// The optical drives in `devFolder`: sr0, sr1 ... in number order (sr10 after sr9). With
 /// `blockDevicesOnly`, names that are not block devices are left out.
-std::vector<std::string> FindOpticalDrives(const std::string& devFolder = "/dev",
-                                           bool blockDevicesOnly = true);
+[[nodiscard]] std::vector<std::string> FindOpticalDrives(const std::string& devFolder = "/dev",
+                                                         bool blockDevicesOnly = true);
 
 /// Letters for every drive: each virtual drive takes its declared letter, and the real
 /// drives, in the order given, take the free letters from D: upward (drives beyond Z: get
 /// none). The result is in letter order.
-std::vector<DriveEntry> AssignDriveLetters(const std::vector<std::string>& realDrives,
-                                           const std::map<char, std::string>& virtualDrives);
-
-/// The letter a root or element name names ("E", "E:", "E:\", any case); nothing for any
-/// other text.
-std::optional<char> DriveLetterOf(std::string_view root);
+[[nodiscard]] std::vector<DriveEntry> AssignDriveLetters(
+    const std::vector<std::string>& realDrives, const std::map<char, std::string>& virtualDrives);
 
 /// The machine's drives under their letters. It also hands out the CD audio device for an
 /// element name, so it must outlive the devices it opened.
-class TDriveTable : public CdDeviceFactory {
+class TDriveTable : public DriveSet {
 public:
     /// Drives of this machine: the optical drives under /dev and the virtual drives of
     /// drives.ini in `systemFolder`. Virtual drives play by `clock`, which must outlive
@@ -80,28 +68,20 @@ public:
     TDriveTable(const TDriveTable&) = delete;
     TDriveTable& operator=(const TDriveTable&) = delete;
 
-    const std::vector<DriveEntry>& Drives() const { return drives_; }
+    [[nodiscard]] const std::vector<DriveEntry>& Drives() const { return drives_; }
     /// Lines of drives.ini that were skipped, and why.
-    const std::vector<std::string>& Warnings() const { return warnings_; }
+    [[nodiscard]] const std::vector<std::string>& Warnings() const { return warnings_; }
 
-    /// DRIVE_CDROM for a lettered drive, DRIVE_NO_ROOT_DIR for any other root.
-    unsigned GetDriveType(std::string_view root) const;
-    /// The CD-ROM drive with the lowest letter ("E:"), which an empty element name opens;
-    /// empty when there is none.
-    std::string DefaultDrive() const;
-    /// The volume name and serial of the disc in the drive at `root`; nothing when the
-    /// drive does not exist, is empty, has its tray open or holds no readable disc.
-    std::optional<VolumeInformation> GetVolumeInformation(std::string_view root) const;
-    /// Whether "Track01.cda" is in the root of the drive's disc (the disc's track 1 is
-    /// audio, or the virtual disc says so).
-    bool HasTrack01Cda(std::string_view root) const;
-
-    /// The device for "E:" or, when empty, the default drive, not yet open.
-    std::unique_ptr<CdAudioDevice> DeviceFor(const std::string& elementName,
-                                             std::string& error) override;
+    // DriveSet: every lettered drive is a CD drive.
+    [[nodiscard]] unsigned GetDriveType(std::string_view root) const override;
+    [[nodiscard]] std::string DefaultDrive() const override;
+    [[nodiscard]] std::optional<VolumeInformation> GetVolumeInformation(
+        std::string_view root) const override;
+    [[nodiscard]] bool HasTrack01Cda(std::string_view root) const override;
+    [[nodiscard]] std::unique_ptr<CdAudioDevice> DeviceFor(const std::string& elementName,
+                                                           std::string& error) override;
 
 private:
-    class TrackedVirtualDevice;
     struct Volume;
 
     const DriveEntry* Find(std::string_view root) const;
@@ -111,7 +91,8 @@ private:
     const CdClock& clock_;
     std::vector<DriveEntry> drives_;
     std::vector<std::string> warnings_;
-    std::map<char, const VirtualCdDevice*> openVirtual_;  // devices handed out and alive
+    /// The open virtual device of each letter that was handed one (nullptr once closed).
+    std::map<char, const VirtualCdDevice*> openVirtual_;
 };
 
 }  // namespace lintel

@@ -1,68 +1,47 @@
-// The bar's life: start-up, closing and the titles shown on the bar.
+// The bar's life: start-up and closing. Everything else is forwarded to the units.
 #include "playback/BarEngine.h"
 
-#include <chrono>
-
 #include "platform/Cp932.h"
-#include "playback/lintellib.h"
 #include "platform/FileSystem.h"
+#include "settings/SettingsKeys.h"
 
 namespace lintel {
-namespace {
 
-constexpr const char* kConfig = "Config";
-
-}  // namespace
-
-TBarEngine::TBarEngine(TBarView& view, TDriveTable& drives)
-    : view_(view), drives_(drives), cdcore_(drives) {
-    randomDraw_ = [this](int n) {
-        return std::uniform_int_distribution<int>(0, n - 1)(generator_);
-    };
-}
+TBarEngine::TBarEngine(TBarView& view, DriveSet& drives)
+    : player_(view, drives),
+      timer_(view),
+      titles_(view),
+      order_(player_, titles_, timer_),
+      transport_(player_, timer_, titles_, order_),
+      resume_(player_, titles_, order_, transport_),
+      detection_(player_, drives, titles_, order_, transport_, resume_) {}
 
 TBarEngine::~TBarEngine() = default;
 
 void TBarEngine::FormCreate(const TStartupPaths& paths) {
-    // Random play only: each run draws another order.
-    generator_.seed(static_cast<std::mt19937::result_type>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
-
-    // Start values of the player state.
-    discId_ = "0";
-    currentTrack_ = 1;
-    deviceUnavailable_ = playRequested_ = paused_ = programMode_ = randomOrder_ = false;
-    repeatOn_ = playingSeen_ = audioDiscSeen_ = settingsReady_ = configDialogOpen_ = false;
-    programIndex_ = -1;
-    titleLines_.clear();
-    playOrder_.clear();
+    order_.SeedFromClock();
+    deviceUnavailable_ = false;
 
     FirstStartImport(paths);
-    settings_ = std::make_unique<TIniStore>(paths.settingsFile);
+    player_.settings = std::make_unique<TIniStore>(paths.settingsFile);
+    TIniStore& settings = *player_.settings;
     settingsReady_ = true;
-    if (const auto& error = settings_->LoadError()) {
-        view_.ShowMessage(*error);
+    if (const auto& error = settings.LoadError()) {
+        player_.view.ShowMessage(*error);
     }
 
-    view_.ApplyStoredSettings(*settings_);
+    player_.view.ApplyStoredSettings(settings);
     ApplyTimerAndDrive();
 
-    switch (settings_->ReadInteger(kConfig, "Position", 1)) {
-        case 0:
-            view_.SetEdge(TBarEdge::Top);
-            break;
-        case 1:
-            view_.SetEdge(TBarEdge::Bottom);
-            break;
-        default:
-            break;
+    if (const auto edge = EdgeOfPosition(ReadInteger(settings, TSetting::ConfigPosition))) {
+        player_.view.SetEdge(*edge);
     }
 
     try {
-        cdcore_.OpenDevice();
+        player_.cdcore.OpenDevice();
         CheckDisc();
     } catch (const std::exception&) {
-        view_.ShowMessage(
+        player_.view.ShowMessage(
             cp932::Literal("CDデバイスをオープンできませんでした。\r"
                            "Lintelを終了し、他のＣＤプレーヤーも終了してください。\r"
                            "その後、Lintelを再実行して下さい。"));
@@ -70,7 +49,7 @@ void TBarEngine::FormCreate(const TStartupPaths& paths) {
     }
     // Ticks start only now: a message box above runs a loop of its own, and a tick there
     // would find the device not yet opened and no disc checked.
-    SwitchTimer(true);
+    timer_.SwitchOn();
 }
 
 void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
@@ -82,85 +61,77 @@ void TBarEngine::FirstStartImport(const TStartupPaths& paths) {
         return;
     }
     CopyFileNoOverwrite(source, target);  // the message is shown whether or not it worked
-    view_.ShowMessage(
+    player_.view.ShowMessage(
         cp932::Literal("タイトルデータを cdplayer.ini から lintel.ini にコピーしました"));
 }
 
 void TBarEngine::ApplyTimerAndDrive() {
-    // A "TimerInt" that is no decimal number keeps the default interval.
-    const int interval =
-        ParseMilliseconds(settings_->ReadString(kConfig, "TimerInt", "1000")).value_or(1000);
-    SetTimerInterval(interval);
-    cdcore_.SetDriveName(settings_->ReadString(kConfig, "Drive", ""));
+    TIniStore& settings = *player_.settings;
+    timer_.SetInterval(ReadMilliseconds(settings, TSetting::ConfigTimerInt));
+    player_.cdcore.SetDriveName(ReadString(settings, TSetting::ConfigDrive));
 }
 
 void TBarEngine::FormShow() {
-    view_.ReapplyEdge();
+    player_.view.ReapplyEdge();
 }
 
 void TBarEngine::FormClose() {
-    if (settings_ != nullptr) {
-        switch (view_.Edge()) {
-            case TBarEdge::Top:
-                settings_->WriteInteger(kConfig, "Position", 0);
-                break;
-            case TBarEdge::Bottom:
-                settings_->WriteInteger(kConfig, "Position", 1);
-                break;
-            case TBarEdge::Floating:
-                break;
+    if (player_.settings != nullptr) {
+        if (const auto position = PositionOfEdge(player_.view.Edge())) {
+            WriteInteger(*player_.settings, TSetting::ConfigPosition, *position);
         }
-        view_.SaveLayout(*settings_);
+        player_.view.SaveLayout(*player_.settings);
         SaveResumeState();
     }
     if (!deviceUnavailable_) {
-        cdcore_.StopPlay();
+        player_.cdcore.StopPlay();
     }
 }
 
 std::optional<std::string> TBarEngine::FormDestroy() {
     settingsReady_ = false;
     std::optional<std::string> error;
-    if (settings_ != nullptr) {
-        error = settings_->UpdateFile();
-        settings_.reset();  // after a failure its release tries once more, to stderr
+    if (player_.settings != nullptr) {
+        error = player_.settings->UpdateFile();
+        player_.settings.reset();  // after a failure its release tries once more, to stderr
     }
-    cdcore_.CloseDevice();
+    player_.cdcore.CloseDevice();
     return error;
 }
 
 void TBarEngine::sbtExitClick() {
-    view_.CloseBar();
+    player_.view.CloseBar();
 }
 
-// ---- titles on the bar -------------------------------------------------------------
-
-void TBarEngine::LoadTitleRecord() {
-    LoadedTitleRecord record = lintel::LoadTitleRecord(*settings_, discId_);
-    titleLines_ = std::move(record.lines);
-    title_ = std::move(record.title);
-    artist_ = std::move(record.artist);
-    affixes_ = record.affixes;
-    UpdateDiscLabel();
-    currentTrack_ = MCI_TMSF_TRACK(cdcore_.QueryPosition());
-    if (currentTrack_ < 1) {
-        currentTrack_ = 1;  // a position the device could not tell
+void TBarEngine::Timer1Timer() {
+    if (player_.settings == nullptr) {
+        return;  // after the store is gone nothing may be polled
     }
-    UpdateTrackLabel();
-    view_.LayoutBar();
-    view_.ReapplyEdge();
-    BuildTrackMenus();
-    ResetTrackGauge();
+    switch (transport_.Tick()) {
+        case TTickFound::Busy:
+            return;
+        case TTickFound::TrayOpen:
+            detection_.TrayOpened();
+            return;
+        case TTickFound::Idle:
+            detection_.CheckDisc();
+            [[fallthrough]];
+        case TTickFound::Followed:
+            resume_.Check(detection_.DiscId());
+            return;
+    }
 }
 
-void TBarEngine::UpdateDiscLabel() {
-    view_.SetDiscLabel(affixes_.opening + title_ + affixes_.separator + artist_ + affixes_.closing +
-                       discLabelPad_);
+void TBarEngine::sbtPrgSetClick() {
+    if (player_.Ready()) {
+        order_.sbtPrgSetClick(detection_.DiscId());
+    }
 }
 
-void TBarEngine::UpdateTrackLabel() {
-    view_.SetTrackLabel(std::to_string(currentTrack_) + ". " +
-                        TrackName(titleLines_, currentTrack_) + trackLabelPad_);
+void TBarEngine::SaveResumeState() {
+    if (resume_.Save(detection_.DiscId())) {
+        detection_.ForgetDisc();
+    }
 }
 
 }  // namespace lintel

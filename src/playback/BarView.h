@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/BarLayout.h"  // TBarEdge
 #include "titles/IniStore.h"
 
 namespace lintel {
-
-/// The docking edges the bar uses.
-enum class TBarEdge { Top, Bottom, Floating };
 
 class TBarView {
 public:
@@ -53,12 +51,13 @@ public:
     /// The close-time saves of positions that only the widgets know (gauge, labels, bar).
     virtual void SaveLayout(TIniStore& settings) = 0;
     virtual void SetEdge(TBarEdge edge) = 0;
-    virtual TBarEdge Edge() const = 0;
+    [[nodiscard]] virtual TBarEdge Edge() const = 0;
     /// Docks the bar again at its edge, as after every change of the desktop.
     virtual void ReapplyEdge() = 0;
 
-    // ---- the poll timer Timer1
-    /// Interval in milliseconds; 0 stops the timer.
+    // ---- the poll timer Timer1, run exactly as told: the engine decides when it runs
+    // (never with an interval of 0)
+    /// Interval in milliseconds; it takes effect while the timer is enabled.
     virtual void SetTimerInterval(int milliseconds) = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;
 
@@ -71,16 +70,16 @@ public:
     virtual void EnableProgramSet(bool enabled) = 0;
     /// Whether gagTrTime is shown; a hidden gauge is not fed, but tracks are still
     /// followed.
-    virtual bool GaugeVisible() const = 0;
+    [[nodiscard]] virtual bool GaugeVisible() const = 0;
     /// One flag per line of the program-play dialog's track list (lsbAllTrack), in line
     /// order: whether the line is selected.
-    virtual std::vector<bool> ProgramTrackSelection() const = 0;
+    [[nodiscard]] virtual std::vector<bool> ProgramTrackSelection() const = 0;
     /// Shows the program-play dialog modally; true when it closed with OK.
-    virtual bool ShowProgramDialog() = 0;
+    [[nodiscard]] virtual bool ShowProgramDialog() = 0;
     /// The dialog's play-mode choice (rdgHowPlay): 0 disc order, 1 program, 2 random.
-    virtual int PlayModeChoice() const = 0;
+    [[nodiscard]] virtual int PlayModeChoice() const = 0;
     /// The dialog's repeat box (chbRepeat).
-    virtual bool ProgramRepeatChecked() const = 0;
+    [[nodiscard]] virtual bool ProgramRepeatChecked() const = 0;
 
     // ---- the user and the program
     /// A modal message box with an OK button. Ticks may arrive while it is open.

@@ -1,15 +1,13 @@
-// Disc detection: which disc is in the drive, what it is called, and the bar's three
-// disc states (an audio disc, no disc, not an audio disc).
+#include "playback/DiscDetection.h"
+
 #include <cstdio>
 
 #include "platform/CdTime.h"
-#include "playback/BarEngine.h"
+#include "settings/SettingsKeys.h"
+#include "settings/StatusTexts.h"
 
 namespace lintel {
 namespace {
-
-constexpr const char* kConfig = "Config";
-constexpr const char* kNoDrive = "-1";
 
 std::string Hex(std::uint32_t value, int minDigits) {
     char text[16];
@@ -19,16 +17,29 @@ std::string Hex(std::uint32_t value, int minDigits) {
 
 }  // namespace
 
-void TBarEngine::CheckDisc() {
-    const std::string root = settings_->ReadString(kConfig, "Drive", kNoDrive) + "\\";
-    if (root == std::string(kNoDrive) + "\\") {
+TDiscDetection::TDiscDetection(TPlayerContext& player, DriveSet& drives, TBarTitles& titles,
+                               TPlayOrder& order, TTransport& transport, TResume& resume)
+    : player_(player),
+      drives_(drives),
+      titles_(titles),
+      order_(order),
+      transport_(transport),
+      resume_(resume) {}
+
+void TDiscDetection::CheckDisc() {
+    TIniStore& settings = *player_.settings;
+    TMediaPlayer& cd = player_.cdcore;
+    const std::string& noDrive = DefaultText(TSetting::ConfigDrive, TReader::DiscDetection);
+    const std::string drive = ReadString(settings, TSetting::ConfigDrive, TReader::DiscDetection);
+    const std::string root = drive + "\\";
+    if (drive == noDrive) {
         // No drive chosen yet: the first CD-ROM drive in letter order is stored, and the
         // next check looks at it.
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
-            const std::string drive = std::string(1, letter) + ":";
-            if (drives_.GetDriveType(drive + "\\") == DRIVE_CDROM &&
-                settings_->ReadString(kConfig, "Drive", kNoDrive) == kNoDrive) {
-                settings_->WriteString(kConfig, "Drive", drive);
+            const std::string name = DriveName(letter);
+            if (drives_.GetDriveType(name + "\\") == DRIVE_CDROM &&
+                ReadString(settings, TSetting::ConfigDrive, TReader::DiscDetection) == noDrive) {
+                WriteString(settings, TSetting::ConfigDrive, name);
             }
         }
     }
@@ -45,15 +56,15 @@ void TBarEngine::CheckDisc() {
             return;  // the same disc is still loaded
         }
         discId_ = id;
-        if (!TitleRecordExists(*settings_, discId_)) {
-            CreateTitleRecord(*settings_, discId_, static_cast<int>(cdcore_.QueryTrackCount()));
+        if (!TitleRecordExists(settings, discId_)) {
+            CreateTitleRecord(settings, discId_, static_cast<int>(cd.QueryTrackCount()));
         }
     } else {
-        if (cdcore_.QueryTrackCount() <= 1 && !drives_.HasTrack01Cda(root)) {
-            discId_ = "0";
-            ShowDiscState("Not Audio CD");
-            if (settings_->ReadBool(kConfig, "CDROMClose", false) && audioDiscSeen_) {
-                sbtExitClick();
+        if (cd.QueryTrackCount() <= 1 && !drives_.HasTrack01Cda(root)) {
+            discId_ = kNoDiscId;
+            ShowDiscState(kNotAudioText);
+            if (ReadBool(settings, TSetting::ConfigCDROMClose) && audioDiscSeen_) {
+                player_.view.CloseBar();  // as the Exit command
             }
             return;
         }
@@ -62,82 +73,115 @@ void TBarEngine::CheckDisc() {
             return;
         }
         discId_ = id;
-        if (!TitleRecordExists(*settings_, discId_)) {
+        if (!TitleRecordExists(settings, discId_)) {
             const std::string legacyKey = ComputeLegacyDiscKey();
-            EnsureTitleRecord(*settings_, discId_, legacyKey,
-                              static_cast<int>(cdcore_.QueryTrackCount()));
+            EnsureTitleRecord(settings, discId_, legacyKey, static_cast<int>(cd.QueryTrackCount()));
         }
     }
 
     LoadTitleRecord();
     audioDiscSeen_ = true;
-    EnableTransport(true, true);
-    if (!settings_->ReadBool(kConfig, "Resumption", false) &&
-        settings_->ReadBool(kConfig, "AutoPlay", false)) {
-        sbtPlayClick();
+    player_.view.EnableTransport(true, true);
+    if (!ReadBool(settings, TSetting::ConfigResumption) &&
+        ReadBool(settings, TSetting::ConfigAutoPlay)) {
+        transport_.sbtPlayClick();
     }
 }
 
-void TBarEngine::ShowDiscState(const std::string& caption) {
-    view_.SetDiscLabel(caption + discLabelPad_);
-    view_.SetTrackLabel(caption + trackLabelPad_);
-    view_.LayoutBar();
-    EnableTransport(false, false);
+void TDiscDetection::LoadTitleRecord() {
+    titles_.Load(*player_.settings, discId_);
+    transport_.TakeDeviceTrack();
+    player_.view.LayoutBar();
+    player_.view.ReapplyEdge();
+    order_.BuildTrackMenus();
+    transport_.ResetTrackGauge();
 }
 
-void TBarEngine::ShowNoDisc() {
-    discId_ = "0";
-    programMode_ = paused_ = playingSeen_ = false;
-    currentTrack_ = 1;
-    view_.SetGaugeProgress(0);
-    view_.SetGaugeText("none");
-    ShowDiscState("No Disc");
+void TDiscDetection::ShowDiscState(std::string_view caption) {
+    titles_.ShowStatus(caption);
+    player_.view.EnableTransport(false, false);
 }
 
-void TBarEngine::DiscRemoved() {
-    ClearTrackMenus();
-    SaveResumeState();
-    discId_ = "0";
-    playRequested_ = programMode_ = paused_ = playingSeen_ = false;
-    view_.ResetPlayModeChoice();
-    view_.ShowOperationPanel();
+void TDiscDetection::ShowNoDisc() {
+    discId_ = kNoDiscId;
+    order_.LeaveProgramMode();
+    transport_.NoDisc();
+    ShowDiscState(kNoDiscText);
+}
+
+void TDiscDetection::DiscRemoved() {
+    order_.ClearTrackMenus();
+    (void)resume_.Save(discId_);  // the disc is forgotten here either way
+    discId_ = kNoDiscId;
+    order_.LeaveProgramMode();
+    transport_.DiscRemoved();
+    player_.view.ResetPlayModeChoice();
+    player_.view.ShowOperationPanel();
     SetDoorState(false);
-    currentTrack_ = 1;
-    view_.SetGaugeProgress(0);
-    view_.SetGaugeText("none");
-    ShowDiscState("No Disc");
-    titleLines_.clear();
+    ShowDiscState(kNoDiscText);
+    titles_.ClearLines();
 }
 
-void TBarEngine::SetDoorState(bool closed) {
-    view_.SetDoorState(closed);
+void TDiscDetection::ForgetDisc() {
+    // A fresh string, not an assignment into the old one: GCC 12 warns falsely about
+    // overlapping copies in that inlined assignment (-Wrestrict).
+    discId_ = std::string(kNoDiscId);
 }
 
-std::string TBarEngine::ComputeDiscId() {
-    cdcore_.SetTimeFormat(MCI_FORMAT_MSF);
-    const std::uint32_t tracks = cdcore_.QueryTrackCount();
+void TDiscDetection::TrayOpened() {
+    if (discId_ != kNoDiscId) {
+        player_.cdcore.OpenDoor();
+        DiscRemoved();
+    }
+}
+
+void TDiscDetection::SetDoorState(bool closed) {
+    player_.view.SetDoorState(closed);
+}
+
+void TDiscDetection::sbtEjectClick() {
+    if (!player_.Ready()) {
+        return;
+    }
+    player_.cdcore.OpenDoor();
+    DiscRemoved();
+}
+
+void TDiscDetection::sbtCloseClick() {
+    if (!player_.Ready()) {
+        return;
+    }
+    player_.cdcore.CloseDoor();
+    SetDoorState(true);  // the next stopped tick looks at the disc
+}
+
+std::string TDiscDetection::ComputeDiscId() {
+    TMediaPlayer& cd = player_.cdcore;
+    cd.SetTimeFormat(MCI_FORMAT_MSF);
+    const std::uint32_t tracks = cd.QueryTrackCount();
     std::uint32_t sum = 0;
     std::uint32_t firstFrames = 0;
     for (std::uint32_t t = 1; t <= tracks; ++t) {
-        const std::uint32_t p = cdcore_.QueryTrackStart(static_cast<int>(t));
+        const std::uint32_t p = cd.QueryTrackStart(static_cast<int>(t));
         sum += MCI_MSF_MINUTE(p) * 65536u + MCI_MSF_SECOND(p) * 256u + MCI_MSF_FRAME(p);
         if (t == 1) {
             firstFrames = MCI_MSF_FRAME(p);
         }
     }
-    if (cdcore_.QueryTrackCount() < 3) {
-        cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-        sum += firstFrames + MillisecondsToFrames(cdcore_.QueryLength());
+    if (cd.QueryTrackCount() < 3) {
+        cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+        sum += firstFrames + MillisecondsToFrames(cd.QueryLength());
     }
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
     return Hex(sum, 1);
 }
 
-std::string TBarEngine::ComputeLegacyDiscKey() {
+std::string TDiscDetection::ComputeLegacyDiscKey() {
     // Lengths read in TMSF come packed as MSF.
-    const std::uint32_t disc = cdcore_.QueryLength();
-    const std::uint32_t first = cdcore_.QueryTrackLength(1);
-    return std::to_string(cdcore_.QueryTrackCount()) + std::to_string(MCI_MSF_MINUTE(disc)) +
+    TMediaPlayer& cd = player_.cdcore;
+    const std::uint32_t disc = cd.QueryLength();
+    const std::uint32_t first = cd.QueryTrackLength(1);
+    return std::to_string(cd.QueryTrackCount()) + std::to_string(MCI_MSF_MINUTE(disc)) +
            std::to_string(MCI_MSF_SECOND(disc)) + std::to_string(MCI_MSF_MINUTE(first)) +
            std::to_string(MCI_MSF_SECOND(first));
 }

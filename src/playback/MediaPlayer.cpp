@@ -164,29 +164,24 @@ std::uint32_t TMediaPlayer::QueryPosition() {
     return frames ? PositionValue(*frames, *toc) : 0;
 }
 
+std::optional<CdToc> TMediaPlayer::TocWithTrack(int t) {
+    std::optional<CdToc> toc = Toc();
+    if (toc && (t < 1 || t > toc->TrackCount())) {
+        error_ = kBadPosition;
+        return std::nullopt;
+    }
+    return toc;
+}
+
 std::uint32_t TMediaPlayer::QueryTrackLength(int t) {
     RequireDevice();
-    std::optional<CdToc> toc = Toc();
-    if (!toc) {
-        return 0;
-    }
-    if (t < 1 || t > toc->TrackCount()) {
-        error_ = kBadPosition;
-        return 0;
-    }
-    return DurationValue(toc->StartOf(t + 1) - toc->StartOf(t));
+    std::optional<CdToc> toc = TocWithTrack(t);
+    return toc ? DurationValue(toc->StartOf(t + 1) - toc->StartOf(t)) : 0;
 }
 
 std::uint32_t TMediaPlayer::QueryTrackStart(int t) {
-    std::optional<CdToc> toc = Toc();
-    if (!toc) {
-        return 0;
-    }
-    if (t < 1 || t > toc->TrackCount()) {
-        error_ = kBadPosition;
-        return 0;
-    }
-    return PositionValue(toc->StartOf(t), *toc);
+    std::optional<CdToc> toc = TocWithTrack(t);
+    return toc ? PositionValue(toc->StartOf(t), *toc) : 0;
 }
 
 void TMediaPlayer::PlayRange(std::optional<std::uint32_t> from, std::optional<std::uint32_t> to) {

@@ -32,7 +32,7 @@ public:
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
 
     /// Element name for the next OpenDevice: "E:", or empty for the default drive.
-    const std::string& DriveName() const { return driveName_; }
+    [[nodiscard]] const std::string& DriveName() const { return driveName_; }
     void SetDriveName(std::string name) { driveName_ = std::move(name); }
 
     /// Closes an open device, then opens the drive of DriveName for exclusive use, reads
@@ -41,31 +41,31 @@ public:
     void OpenDevice();
     /// Releases the drive. Without an open device nothing happens.
     void CloseDevice();
-    bool IsOpen() const { return device_ != nullptr; }
-    bool CanEject() const { return canEject_; }
-    int Error() const { return error_; }
+    [[nodiscard]] bool IsOpen() const { return device_ != nullptr; }
+    [[nodiscard]] bool CanEject() const { return canEject_; }
+    [[nodiscard]] int Error() const { return error_; }
 
     /// MCI_FORMAT_MILLISECONDS, MCI_FORMAT_MSF or MCI_FORMAT_TMSF for every following
     /// position or length; any other value, or no device, leaves the format as it is.
     void SetTimeFormat(std::uint32_t format);
-    std::uint32_t TimeFormat() const { return format_; }
+    [[nodiscard]] std::uint32_t TimeFormat() const { return format_; }
 
     // Queries. A query that fails (no disc, a track out of range, no device where no
     // check is made) gives 0.
 
     /// Mode 0..6 as CdMode lists them.
-    int QueryMode();
-    std::uint32_t QueryTrackCount();
+    [[nodiscard]] int QueryMode();
+    [[nodiscard]] std::uint32_t QueryTrackCount();
     /// The disc's length (lead-out less the start of track 1): milliseconds, or MSF in
     /// both MSF and TMSF format.
-    std::uint32_t QueryLength();
+    [[nodiscard]] std::uint32_t QueryLength();
     /// The current position: absolute milliseconds or MSF, or TMSF within its track.
-    std::uint32_t QueryPosition();
+    [[nodiscard]] std::uint32_t QueryPosition();
     /// Track t's length (the next start, or the lead-out, less its own start): milliseconds,
     /// or MSF in both MSF and TMSF format.
-    std::uint32_t QueryTrackLength(int t);
+    [[nodiscard]] std::uint32_t QueryTrackLength(int t);
     /// Track t's start: absolute milliseconds or MSF, or TMSF (t, 0, 0, 0).
-    std::uint32_t QueryTrackStart(int t);
+    [[nodiscard]] std::uint32_t QueryTrackStart(int t);
 
     // Commands.
 
@@ -73,7 +73,7 @@ public:
     /// end of the disc), both in the current format. The positions serve this one play;
     /// EndPos gives back the `to` given.
     void PlayRange(std::optional<std::uint32_t> from, std::optional<std::uint32_t> to);
-    std::optional<std::uint32_t> EndPos() const { return endPos_; }
+    [[nodiscard]] std::optional<std::uint32_t> EndPos() const { return endPos_; }
     void StopPlay();
     void RewindToStart();
     /// Playing: pause. Paused: resume, or when that fails play on from the position.
@@ -94,6 +94,8 @@ private:
     void RequireDevice() const;
     /// The disc's table of contents; records kNoMedium when there is none.
     std::optional<CdToc> Toc();
+    /// Toc, when track `t` is on the disc; records kBadPosition when it is not.
+    std::optional<CdToc> TocWithTrack(int t);
     /// Where the device stands: its disc, position and track; kNoMedium when unknown.
     struct Place {
         CdToc toc;

@@ -1,14 +1,16 @@
-// Play order: the play list behind the track menus, program and random play, repeat, and
-// the program-play command.
+#include "playback/PlayOrder.h"
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
-
-#include "platform/CdTime.h"
-#include "playback/BarEngine.h"
+#include <stdexcept>
 
 namespace lintel {
 namespace {
+
+// The key of the title record that keeps a disc's program.
+constexpr std::string_view kOrderKey = "order";
 
 // An entry's zero-based track index: decimal digits only, else nothing.
 std::optional<int> EntryIndex(const std::string& entry) {
@@ -48,62 +50,64 @@ std::size_t ValueRoom(std::string_view key) {
 
 }  // namespace
 
-// ---- the play list in the menus ------------------------------------------------------
-
-void TBarEngine::BuildTrackMenus() {
-    TStringList captions;
-    if (programMode_) {
-        for (const std::string& entry : playOrder_) {
-            std::optional<int> index = EntryIndex(entry);
-            captions.push_back(index ? TwoDigits(*index + 1) + ": " +
-                                           TrackName(titleLines_, *index + 1)
-                                     : entry + ": ");
-        }
-    } else {
-        const int tracks = static_cast<int>(cdcore_.QueryTrackCount());
-        for (int t = 1; t <= tracks; ++t) {
-            captions.push_back(TwoDigits(t) + ": " + TrackName(titleLines_, t));
-        }
-    }
-    view_.BuildTrackMenus(captions);
-}
-
-void TBarEngine::ClearTrackMenus() {
-    view_.ClearTrackMenus();
-}
-
-void TBarEngine::MarkCurrentTrack() {
-    view_.MarkCurrentTrack(programMode_ ? programIndex_ + 1 : currentTrack_);
-}
-
-// ---- program and random play ---------------------------------------------------------
-
-std::optional<int> TBarEngine::EntryTrack(int index) {
-    if (index < 0 || index >= static_cast<int>(playOrder_.size())) {
+std::optional<int> EntryTrack(const TStringList& order, int index, int trackCount) {
+    if (index < 0 || index >= static_cast<int>(order.size())) {
         return std::nullopt;
     }
-    std::optional<int> value = EntryIndex(playOrder_[static_cast<std::size_t>(index)]);
-    if (!value || *value >= static_cast<int>(cdcore_.QueryTrackCount())) {
+    std::optional<int> value = EntryIndex(order[static_cast<std::size_t>(index)]);
+    if (!value || *value >= trackCount) {
         return std::nullopt;
     }
     return *value + 1;
 }
 
-void TBarEngine::PlayEntryRange(int track) {
-    cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    const std::uint32_t from = cdcore_.QueryTrackStart(track);
-    const std::uint32_t to = track == static_cast<int>(cdcore_.QueryTrackCount())
-                                 ? DiscEndMilliseconds()
-                                 : cdcore_.QueryTrackStart(track + 1) - 1;
-    entryEndPosition_ = static_cast<int>(to);
-    cdcore_.PlayRange(from, to);
+TPlayOrder::TPlayOrder(TPlayerContext& player, const TBarTitles& titles, TPollTimer& timer)
+    : player_(player), titles_(titles), timer_(timer) {
+    randomDraw_ = [this](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(generator_);
+    };
 }
 
-void TBarEngine::StepProgram(int step) {
-    if (!Ready()) {
-        return;
+void TPlayOrder::SeedFromClock() {
+    generator_.seed(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+// ---- the play list in the menus ------------------------------------------------------
+
+void TPlayOrder::BuildTrackMenus() {
+    TStringList captions;
+    if (programMode_) {
+        for (const std::string& entry : playOrder_) {
+            std::optional<int> index = EntryIndex(entry);
+            captions.push_back(index ? TwoDigits(*index + 1) + ": " + titles_.TrackName(*index + 1)
+                                     : entry + ": ");
+        }
+    } else {
+        const int tracks = static_cast<int>(player_.cdcore.QueryTrackCount());
+        for (int t = 1; t <= tracks; ++t) {
+            captions.push_back(TwoDigits(t) + ": " + titles_.TrackName(t));
+        }
     }
-    SwitchTimer(false);
+    player_.view.BuildTrackMenus(captions);
+}
+
+void TPlayOrder::ClearTrackMenus() {
+    player_.view.ClearTrackMenus();
+}
+
+void TPlayOrder::MarkCurrentTrack(int currentTrack) {
+    player_.view.MarkCurrentTrack(programMode_ ? programIndex_ + 1 : currentTrack);
+}
+
+// ---- program and random play ---------------------------------------------------------
+
+std::optional<int> TPlayOrder::EntryTrack(int index) {
+    return lintel::EntryTrack(playOrder_, index,
+                              static_cast<int>(player_.cdcore.QueryTrackCount()));
+}
+
+std::optional<int> TPlayOrder::StepEntry(int step) {
     int last = static_cast<int>(playOrder_.size()) - 1;
     // The wrap comes first, in both directions: so previous on the last entry with
     // repeat on stops, as previous on the first entry does.
@@ -122,24 +126,13 @@ void TBarEngine::StepProgram(int step) {
     }
     if (track) {
         programIndex_ += step;
-        currentTrack_ = *track;
-        ResetTrackGauge();
-        UpdateTrackLabel();
-        view_.LayoutBar();
-        MarkCurrentTrack();
-        view_.HideOperationPanel();
-        PlayEntryRange(*track);
-    } else {
-        // No entry left, or one that names no track of this disc.
-        sbtStopClick();
     }
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-    SwitchTimer(true);
+    return track;
 }
 
-void TBarEngine::BuildRandomOrder() {
+void TPlayOrder::BuildRandomOrder() {
     playOrder_.clear();
-    const std::vector<bool> selected = view_.ProgramTrackSelection();
+    const std::vector<bool> selected = player_.view.ProgramTrackSelection();
     const int n = static_cast<int>(selected.size());
     const auto k = std::count(selected.begin(), selected.end(), true);
     std::vector<bool> taken(selected.size(), false);
@@ -148,39 +141,56 @@ void TBarEngine::BuildRandomOrder() {
         int r = 0;
         do {
             r = randomDraw_(n);
-        } while (r < 0 || r >= n || taken[static_cast<std::size_t>(r)] ||
-                 !selected[static_cast<std::size_t>(r)]);
+            // A draw outside 0..n-1 could only repeat forever.
+            if (r < 0 || r >= n) {
+                throw std::logic_error("random draw " + std::to_string(r) + " outside 0.." +
+                                       std::to_string(n - 1));
+            }
+        } while (taken[static_cast<std::size_t>(r)] || !selected[static_cast<std::size_t>(r)]);
         taken[static_cast<std::size_t>(r)] = true;
         playOrder_.push_back(std::to_string(r));
     }
 }
 
-std::string TBarEngine::PackPlayOrder() const {
-    std::string packed;
-    for (const std::string& entry : playOrder_) {
-        packed += entry;
-        packed += ' ';
-    }
-    return packed;
+std::string TPlayOrder::PackPlayOrder() const {
+    return PackWithin(playOrder_, std::string::npos);
 }
 
-void TBarEngine::sbtRepeatClick() {
-    repeatOn_ = !repeatOn_;
-    view_.SetRepeatState(repeatOn_);
+std::string TPlayOrder::PackPlayOrderFor(std::string_view key) const {
+    return PackWithin(playOrder_, ValueRoom(key));
 }
 
-void TBarEngine::sbtPrgSetClick() {
-    if (!Ready()) {
-        return;
-    }
+void TPlayOrder::ReturnToDiscOrder() {
     programMode_ = false;
     randomOrder_ = false;
-    SwitchTimer(false);  // no tick may read the play order while the dialog edits it
-    if (view_.ShowProgramDialog()) {
-        switch (view_.PlayModeChoice()) {
+}
+
+void TPlayOrder::Resume(TResumed resumed) {
+    repeatOn_ = resumed.repeat;
+    player_.view.SetRepeatState(repeatOn_);
+    programMode_ = resumed.program;
+    randomOrder_ = resumed.random;
+    if (resumed.program) {
+        playOrder_ = std::move(resumed.order);
+    }
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void TPlayOrder::sbtRepeatClick() {
+    repeatOn_ = !repeatOn_;
+    player_.view.SetRepeatState(repeatOn_);
+}
+
+void TPlayOrder::sbtPrgSetClick(std::string_view discId) {
+    programMode_ = false;
+    randomOrder_ = false;
+    timer_.SwitchOff();  // no tick may read the play order while the dialog edits it
+    if (player_.view.ShowProgramDialog()) {
+        switch (player_.view.PlayModeChoice()) {
             case 1:
                 programMode_ = true;
-                settings_->WriteString(discId_, "order", PackPlayOrderFor("order"));
+                player_.settings->WriteString(discId, kOrderKey, PackPlayOrderFor(kOrderKey));
                 BuildTrackMenus();
                 break;
             case 2:
@@ -192,16 +202,12 @@ void TBarEngine::sbtPrgSetClick() {
             default:
                 break;
         }
-        repeatOn_ = view_.ProgramRepeatChecked();
-        view_.SetRepeatState(repeatOn_);
+        repeatOn_ = player_.view.ProgramRepeatChecked();
+        player_.view.SetRepeatState(repeatOn_);
         programIndex_ = -1;
     }
-    SwitchTimer(true);
-    view_.HideOperationPanel();
-}
-
-std::string TBarEngine::PackPlayOrderFor(std::string_view key) const {
-    return PackWithin(playOrder_, ValueRoom(key));
+    timer_.SwitchOn();
+    player_.view.HideOperationPanel();
 }
 
 }  // namespace lintel

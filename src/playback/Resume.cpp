@@ -1,98 +1,109 @@
-// Resume: the record written when the bar closes while a disc plays, and its use at the
-// first stopped tick of the next run with the same disc.
+#include "playback/Resume.h"
+
 #include "platform/Cp932.h"
-#include "playback/BarEngine.h"
 #include "playback/lintellib.h"
+#include "settings/SettingsKeys.h"
 
 namespace lintel {
 namespace {
 
-constexpr const char* kConfig = "Config";
+// The record: its section and keys.
 constexpr const char* kResumption = "Resumption";
+constexpr const char* kTitleId = "titleID";
+constexpr const char* kNowTrack = "NowTrack";
+constexpr const char* kUseRepeat = "bUseRep";
+constexpr const char* kUseProgram = "bUsePrg";
+constexpr const char* kUseRandom = "bUseRnd";
+constexpr const char* kProgramIndex = "PrgOrder";
+constexpr const char* kProgramPack = "PrgPack";
+
 constexpr const char* kUsed = "#";  // titleID of a record used or found not to match
+
+// The record is not to be used again.
+void MarkUsed(TIniStore& settings) {
+    settings.WriteString(kResumption, kTitleId, kUsed);
+}
 
 }  // namespace
 
-void TBarEngine::SaveResumeState() {
+TResume::TResume(TPlayerContext& player, const TBarTitles& titles, TPlayOrder& order,
+                 TTransport& transport)
+    : player_(player), titles_(titles), order_(order), transport_(transport) {}
+
+bool TResume::Save(std::string_view discId) {
+    TIniStore* settings = player_.settings.get();
     // A disc stopped or paused at close leaves the record as it was.
-    if (settings_ == nullptr || cdcore_.QueryMode() != static_cast<int>(CdMode::Playing) ||
-        !settings_->ReadBool(kConfig, "Resumption", false) || discId_ == "0") {
-        return;
+    if (settings == nullptr || player_.cdcore.QueryMode() != static_cast<int>(CdMode::Playing) ||
+        !ReadBool(*settings, TSetting::ConfigResumption) || discId == kNoDiscId) {
+        return false;
     }
-    settings_->WriteString(kResumption, "titleID", discId_);
-    settings_->WriteInteger(kResumption, "NowTrack", currentTrack_);
-    settings_->WriteBool(kResumption, "bUseRep", repeatOn_);
-    settings_->WriteBool(kResumption, "bUsePrg", programMode_);
-    settings_->WriteBool(kResumption, "bUseRnd", randomOrder_);
-    settings_->WriteInteger(kResumption, "PrgOrder", programIndex_);
-    settings_->WriteString(kResumption, "PrgPack", PackPlayOrderFor("PrgPack"));
-    discId_ = "0";
+    settings->WriteString(kResumption, kTitleId, discId);
+    settings->WriteInteger(kResumption, kNowTrack, transport_.CurrentTrack());
+    settings->WriteBool(kResumption, kUseRepeat, order_.RepeatOn());
+    settings->WriteBool(kResumption, kUseProgram, order_.ProgramMode());
+    settings->WriteBool(kResumption, kUseRandom, order_.RandomOrder());
+    settings->WriteInteger(kResumption, kProgramIndex, order_.ProgramIndex());
+    settings->WriteString(kResumption, kProgramPack, order_.PackPlayOrderFor(kProgramPack));
+    return true;
 }
 
-void TBarEngine::ResumeCheck() {
-    if (!settings_->ReadBool(kConfig, "Resumption", false)) {
+void TResume::Check(std::string_view discId) {
+    TIniStore& settings = *player_.settings;
+    if (!ReadBool(settings, TSetting::ConfigResumption)) {
         return;
     }
-    // "0" is no disc: a record naming it can only come from an edited file.
-    if (discId_ != "0" && settings_->ReadString(kResumption, "titleID", kUsed) == discId_) {
-        RestoreResumeState();
+    // kNoDiscId is no disc: a record naming it can only come from an edited file.
+    if (discId != kNoDiscId && settings.ReadString(kResumption, kTitleId, kUsed) == discId) {
+        Restore();
     } else {
-        settings_->WriteString(kResumption, "titleID", kUsed);
+        MarkUsed(settings);
     }
 }
 
-void TBarEngine::RestoreResumeState() {
-    const bool repeat = settings_->ReadBool(kResumption, "bUseRep", false);
-    const bool program = settings_->ReadBool(kResumption, "bUsePrg", false);
-    const bool random = settings_->ReadBool(kResumption, "bUseRnd", false);
-    const int nowTrack = settings_->ReadInteger(kResumption, "NowTrack", 0);
-    const int prgOrder = settings_->ReadInteger(kResumption, "PrgOrder", 0);
+void TResume::Restore() {
+    TIniStore& settings = *player_.settings;
+    const bool repeat = settings.ReadBool(kResumption, kUseRepeat, false);
+    const bool program = settings.ReadBool(kResumption, kUseProgram, false);
+    const bool random = settings.ReadBool(kResumption, kUseRandom, false);
+    const int nowTrack = settings.ReadInteger(kResumption, kNowTrack, 0);
+    const int prgOrder = settings.ReadInteger(kResumption, kProgramIndex, 0);
     std::string packed;
     TStringList order;
     if (program) {
-        packed = settings_->ReadString(kResumption, "PrgPack", "");
+        packed = settings.ReadString(kResumption, kProgramPack, "");
         SplitQuoted(packed, ' ', '\'', order);
     }
 
     // A record that names no track of this disc (edited, or written for another track
     // count) is dropped as used, without playing and without a message.
-    bool playable;
-    if (program) {
-        TStringList kept = std::move(playOrder_);
-        playOrder_ = order;
-        playable = EntryTrack(prgOrder).has_value();
-        playOrder_ = std::move(kept);
-    } else {
-        playable = nowTrack >= 1 && nowTrack <= static_cast<int>(cdcore_.QueryTrackCount());
-    }
+    const int trackCount = static_cast<int>(player_.cdcore.QueryTrackCount());
+    const bool playable = program ? EntryTrack(order, prgOrder, trackCount).has_value()
+                                  : nowTrack >= 1 && nowTrack <= trackCount;
     if (!playable) {
-        settings_->WriteString(kResumption, "titleID", kUsed);
+        MarkUsed(settings);
         return;
     }
 
-    repeatOn_ = repeat;
-    view_.SetRepeatState(repeatOn_);
-    programMode_ = program;
-    randomOrder_ = random;
-    if (program) {
-        playOrder_ = std::move(order);
-    }
-    BuildTrackMenus();
-    PlayTrack(nowTrack, prgOrder);
+    order_.Resume(
+        {.repeat = repeat, .program = program, .random = random, .order = std::move(order)});
+    order_.BuildTrackMenus();
+    transport_.PlayTrack(nowTrack, prgOrder);
 
     // Used once, and marked so before the message: ticks go on while it is shown, and a
     // stopped one (a play that failed) must not find the record again.
-    settings_->WriteString(kResumption, "titleID", kUsed);
+    MarkUsed(settings);
 
     // The line breaks are line feed then carriage return, in that order.
     const std::string lineBreak = "\n\r";
-    view_.ShowMessage(cp932::Literal("レジューム機能により前回の設定が復活しました") + lineBreak +
-                      cp932::Literal("開始トラック: ") + TrackName(titleLines_, currentTrack_) +
-                      lineBreak + cp932::Literal("リピート = ") + (repeatOn_ ? "1" : "0") +
-                      lineBreak + cp932::Literal("プログラム順 = ") + packed);
+    player_.view.ShowMessage(cp932::Literal("レジューム機能により前回の設定が復活しました") +
+                             lineBreak + cp932::Literal("開始トラック: ") +
+                             titles_.TrackName(transport_.CurrentTrack()) + lineBreak +
+                             cp932::Literal("リピート = ") + (order_.RepeatOn() ? "1" : "0") +
+                             lineBreak + cp932::Literal("プログラム順 = ") + packed);
 
-    if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
-        view_.HideOperationPanel();
+    // The store is asked afresh, as the message box ran the event loop.
+    if (ReadBool(*player_.settings, TSetting::ConfigVisiOpe)) {
+        player_.view.HideOperationPanel();
     }
 }
 

@@ -1,16 +1,16 @@
-// The transport commands, the gauge of the current track and the polling tick. The device
-// tells nothing by itself: everything the bar shows about playback comes from the tick.
+#include "playback/Transport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "platform/CdTime.h"
-#include "playback/BarEngine.h"
+#include "settings/SettingsKeys.h"
+#include "settings/StatusTexts.h"
 
 namespace lintel {
 namespace {
-
-constexpr const char* kConfig = "Config";
 
 // A time as the gauge shows it: minutes without leading zeros, seconds in two digits.
 std::string MinutesSeconds(unsigned minutes, unsigned seconds) {
@@ -29,309 +29,340 @@ bool Is(int mode, CdMode expected) {
 
 }  // namespace
 
-// ---- the timer -----------------------------------------------------------------------
+TTransport::TTransport(TPlayerContext& player, TPollTimer& timer, TBarTitles& titles,
+                       TPlayOrder& order)
+    : player_(player), timer_(timer), titles_(titles), order_(order) {}
 
-void TBarEngine::SwitchTimer(bool on) {
-    timerOn_ = on;
-    // A zero interval means a stopped timer, not one that fires without pause.
-    view_.SetTimerEnabled(timerOn_ && timerInterval_ > 0);
-}
+// ---- what the bar shows of the current track -----------------------------------------
 
-void TBarEngine::SetTimerInterval(int milliseconds) {
-    timerInterval_ = std::max(milliseconds, 0);
-    view_.SetTimerInterval(timerInterval_);
-    view_.SetTimerEnabled(timerOn_ && timerInterval_ > 0);
-}
-
-// ---- gauge and controls --------------------------------------------------------------
-
-void TBarEngine::ResetTrackGauge() {
-    cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+void TTransport::ResetTrackGauge() {
+    TMediaPlayer& cd = player_.cdcore;
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
     std::uint32_t length;
-    if (currentTrack_ == static_cast<int>(cdcore_.QueryTrackCount())) {
-        length = cdcore_.QueryTrackLength(currentTrack_);
+    if (currentTrack_ == static_cast<int>(cd.QueryTrackCount())) {
+        length = cd.QueryTrackLength(currentTrack_);
     } else {
-        length =
-            cdcore_.QueryTrackStart(currentTrack_ + 1) - cdcore_.QueryTrackStart(currentTrack_);
+        length = cd.QueryTrackStart(currentTrack_ + 1) - cd.QueryTrackStart(currentTrack_);
     }
-    view_.SetGaugeMax(static_cast<int>(length));
-    view_.SetGaugeProgress(0);
+    player_.view.SetGaugeMax(static_cast<int>(length));
+    player_.view.SetGaugeProgress(0);
     trackLengthText_ = MinutesSeconds(length);
-    view_.SetGaugeText("0:00/" + trackLengthText_);
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
+    player_.view.SetGaugeText("0:00/" + trackLengthText_);
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
 }
 
-void TBarEngine::EnableTransport(bool transport, bool pauseAndEdit) {
-    view_.EnableTransport(transport, pauseAndEdit);
+void TTransport::UpdateTrackLabel() {
+    titles_.UpdateTrackLabel(currentTrack_);
 }
 
-std::uint32_t TBarEngine::DiscEndMilliseconds() {
+void TTransport::MarkCurrentTrack() {
+    order_.MarkCurrentTrack(currentTrack_);
+}
+
+void TTransport::TakeDeviceTrack() {
+    currentTrack_ = MCI_TMSF_TRACK(player_.cdcore.QueryPosition());
+    if (currentTrack_ < 1) {
+        currentTrack_ = 1;  // a position the device could not tell
+    }
+    UpdateTrackLabel();
+}
+
+void TTransport::NoDisc() {
+    paused_ = playingSeen_ = false;
+    currentTrack_ = 1;
+    player_.view.SetGaugeProgress(0);
+    player_.view.SetGaugeText(std::string(kNoTimeText));
+}
+
+void TTransport::DiscRemoved() {
+    playRequested_ = false;
+    NoDisc();
+}
+
+std::uint32_t TTransport::DiscEndMilliseconds() {
     // The disc's length counts from the start of track 1, not from the lead-in, so a
     // play "to the length" would end about two seconds early.
-    const int last = static_cast<int>(cdcore_.QueryTrackCount());
-    return cdcore_.QueryTrackStart(last) + cdcore_.QueryTrackLength(last);
+    TMediaPlayer& cd = player_.cdcore;
+    const int last = static_cast<int>(cd.QueryTrackCount());
+    return cd.QueryTrackStart(last) + cd.QueryTrackLength(last);
+}
+
+void TTransport::PlayEntryRange(int track) {
+    TMediaPlayer& cd = player_.cdcore;
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    const std::uint32_t from = cd.QueryTrackStart(track);
+    const std::uint32_t to = track == static_cast<int>(cd.QueryTrackCount())
+                                 ? DiscEndMilliseconds()
+                                 : cd.QueryTrackStart(track + 1) - 1;
+    entryEndPosition_ = static_cast<int>(to);
+    cd.PlayRange(from, to);
 }
 
 // ---- commands ------------------------------------------------------------------------
 
-void TBarEngine::sbtPlayClick() {
-    if (!Ready()) {
+void TTransport::sbtPlayClick() {
+    if (!player_.Ready()) {
         return;
     }
-    SwitchTimer(false);
+    TMediaPlayer& cd = player_.cdcore;
+    timer_.SwitchOff();
     playingSeen_ = false;
     paused_ = false;
-    if (settings_->ReadBool(kConfig, "VisiOpe", true)) {
-        view_.HideOperationPanel();
+    if (ReadBool(*player_.settings, TSetting::ConfigVisiOpe)) {
+        player_.view.HideOperationPanel();
     }
     bool stoppedAtOnce = false;
-    if (!Is(cdcore_.QueryMode(), CdMode::Playing) && programMode_) {
+    if (!Is(cd.QueryMode(), CdMode::Playing) && order_.ProgramMode()) {
         StepProgram(+1);
         // A program without a playable entry ends in the stop command; marking play as
         // requested after it would have the next tick take that stop for the end of the
         // disc and, with repeat on, play the whole disc instead.
-        stoppedAtOnce = !programMode_;
+        stoppedAtOnce = !order_.ProgramMode();
     } else {
-        cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+        cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
         // From track 1 its start; otherwise from where the last next, previous or play
         // left the device.
         std::optional<std::uint32_t> from;
         if (currentTrack_ == 1) {
-            from = cdcore_.QueryTrackStart(1);
+            from = cd.QueryTrackStart(1);
         }
         const std::uint32_t to = DiscEndMilliseconds();
-        cdcore_.PlayRange(from, to);
+        cd.PlayRange(from, to);
         entryEndPosition_ = static_cast<int>(to);
-        cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-        BuildTrackMenus();
+        cd.SetTimeFormat(MCI_FORMAT_TMSF);
+        order_.BuildTrackMenus();
         MarkCurrentTrack();
         ResetTrackGauge();
     }
     playRequested_ = !stoppedAtOnce;
-    SwitchTimer(true);
+    timer_.SwitchOn();
 }
 
-void TBarEngine::sbtPauseClick() {
-    if (!Ready()) {
+void TTransport::sbtPauseClick() {
+    if (!player_.Ready()) {
         return;
     }
+    TMediaPlayer& cd = player_.cdcore;
     if (!paused_) {
-        if (programMode_) {
-            cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-            pausePosition_ = static_cast<int>(cdcore_.QueryPosition());
-            cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
+        if (order_.ProgramMode()) {
+            cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+            pausePosition_ = static_cast<int>(cd.QueryPosition());
+            cd.SetTimeFormat(MCI_FORMAT_TMSF);
         }
-        cdcore_.TogglePause();
+        cd.TogglePause();
         paused_ = true;
-        EnableTransport(false, true);
+        player_.view.EnableTransport(false, true);
     } else {
-        if (programMode_) {
+        if (order_.ProgramMode()) {
             // The entry still ends where it would have ended.
-            cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-            cdcore_.PlayRange(static_cast<std::uint32_t>(pausePosition_),
-                              static_cast<std::uint32_t>(entryEndPosition_));
+            cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+            cd.PlayRange(static_cast<std::uint32_t>(pausePosition_),
+                         static_cast<std::uint32_t>(entryEndPosition_));
         } else {
-            cdcore_.PlayRange(std::nullopt, std::nullopt);
+            cd.PlayRange(std::nullopt, std::nullopt);
         }
-        cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-        EnableTransport(true, true);
+        cd.SetTimeFormat(MCI_FORMAT_TMSF);
+        player_.view.EnableTransport(true, true);
         paused_ = false;
     }
 }
 
-void TBarEngine::sbtStopClick() {
-    if (!Ready()) {
+void TTransport::sbtStopClick() {
+    if (!player_.Ready()) {
         return;
     }
-    SwitchTimer(false);
-    cdcore_.StopPlay();
-    cdcore_.RewindToStart();
-    view_.ShowOperationPanel();
-    playRequested_ = programMode_ = randomOrder_ = playingSeen_ = false;
+    TMediaPlayer& cd = player_.cdcore;
+    timer_.SwitchOff();
+    cd.StopPlay();
+    cd.RewindToStart();
+    player_.view.ShowOperationPanel();
+    playRequested_ = playingSeen_ = false;
+    order_.ReturnToDiscOrder();
 
-    view_.SetGaugeProgress(0);
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-    const std::uint32_t first = cdcore_.QueryTrackLength(1);  // packed as MSF
-    view_.SetGaugeText("0:00/" + MinutesSeconds(MCI_MSF_MINUTE(first), MCI_MSF_SECOND(first)));
+    player_.view.SetGaugeProgress(0);
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
+    const std::uint32_t first = cd.QueryTrackLength(1);  // packed as MSF
+    player_.view.SetGaugeText("0:00/" +
+                              MinutesSeconds(MCI_MSF_MINUTE(first), MCI_MSF_SECOND(first)));
 
     paused_ = false;
-    EnableTransport(true, true);
+    player_.view.EnableTransport(true, true);
     currentTrack_ = 1;
     UpdateTrackLabel();
-    view_.LayoutBar();
-    BuildTrackMenus();
-    SwitchTimer(true);
+    player_.view.LayoutBar();
+    order_.BuildTrackMenus();
+    timer_.SwitchOn();
 }
 
-void TBarEngine::sbtPrevClick() {
-    if (!Ready()) {
+void TTransport::sbtPrevClick() {
+    if (!player_.Ready()) {
         return;
     }
-    if (programMode_) {
+    if (order_.ProgramMode()) {
         StepProgram(-1);
         return;
     }
     // The device may only go back to the start of the track it plays; the label then
     // shows one track less until the next tick reads the device's track.
-    cdcore_.SeekPreviousTrack();
+    player_.cdcore.SeekPreviousTrack();
     currentTrack_ = std::max(currentTrack_ - 1, 1);
     UpdateTrackLabel();
     ResetTrackGauge();
     MarkCurrentTrack();
 }
 
-void TBarEngine::sbtNextClick() {
-    if (!Ready()) {
+void TTransport::sbtNextClick() {
+    if (!player_.Ready()) {
         return;
     }
-    if (programMode_) {
+    if (order_.ProgramMode()) {
         StepProgram(+1);
         return;
     }
-    cdcore_.SeekNextTrack();
-    const int count = static_cast<int>(cdcore_.QueryTrackCount());
+    player_.cdcore.SeekNextTrack();
+    const int count = static_cast<int>(player_.cdcore.QueryTrackCount());
     currentTrack_ = std::max(std::min(currentTrack_ + 1, count), 1);
     UpdateTrackLabel();
     ResetTrackGauge();
     MarkCurrentTrack();
 }
 
-void TBarEngine::sbtEjectClick() {
-    if (!Ready()) {
+void TTransport::PlayTrack(int track, int index) {
+    if (!player_.Ready()) {
         return;
     }
-    cdcore_.OpenDoor();
-    DiscRemoved();
-}
-
-void TBarEngine::sbtCloseClick() {
-    if (!Ready()) {
-        return;
-    }
-    cdcore_.CloseDoor();
-    SetDoorState(true);  // the next stopped tick looks at the disc
-}
-
-void TBarEngine::PlayTrack(int track, int index) {
-    if (!Ready()) {
-        return;
-    }
+    TMediaPlayer& cd = player_.cdcore;
     // A pick that names no track of this disc (a stale menu, an edited resume record)
     // plays nothing.
     std::optional<int> entryTrack;
-    if (programMode_) {
-        entryTrack = EntryTrack(index);
+    if (order_.ProgramMode()) {
+        entryTrack = order_.EntryTrack(index);
         if (!entryTrack) {
             return;
         }
-    } else if (track < 1 || track > static_cast<int>(cdcore_.QueryTrackCount())) {
+    } else if (track < 1 || track > static_cast<int>(cd.QueryTrackCount())) {
         return;
     }
 
-    cdcore_.RewindToStart();
-    cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    if (!programMode_) {
+    cd.RewindToStart();
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    if (!order_.ProgramMode()) {
         currentTrack_ = track;
-        cdcore_.PlayRange(cdcore_.QueryTrackStart(track), std::nullopt);
+        cd.PlayRange(cd.QueryTrackStart(track), std::nullopt);
     } else {
-        programIndex_ = index;
+        order_.SetProgramIndex(index);
         currentTrack_ = *entryTrack;
         PlayEntryRange(*entryTrack);
     }
     UpdateTrackLabel();
     ResetTrackGauge();
-    view_.LayoutBar();
+    player_.view.LayoutBar();
     MarkCurrentTrack();
-    if (!programMode_) {
+    if (!order_.ProgramMode()) {
         playingSeen_ = true;
     }
-    cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
 }
 
-void TBarEngine::TrackMenuItemClick(int tag) {
-    PlayTrack(tag, tag - 1);
+void TTransport::StepProgram(int step) {
+    if (!player_.Ready()) {
+        return;
+    }
+    timer_.SwitchOff();
+    if (const std::optional<int> track = order_.StepEntry(step)) {
+        currentTrack_ = *track;
+        ResetTrackGauge();
+        UpdateTrackLabel();
+        player_.view.LayoutBar();
+        MarkCurrentTrack();
+        player_.view.HideOperationPanel();
+        PlayEntryRange(*track);
+    } else {
+        // No entry left, or one that names no track of this disc.
+        sbtStopClick();
+    }
+    player_.cdcore.SetTimeFormat(MCI_FORMAT_TMSF);
+    timer_.SwitchOn();
 }
 
 // ---- the polling tick ----------------------------------------------------------------
 
-void TBarEngine::Timer1Timer() {
-    if (settings_ == nullptr) {
-        return;  // after the store is gone nothing may be polled
-    }
-    const int mode = cdcore_.QueryMode();  // 0, not ready, without a device
-
+TTickFound TTransport::Tick() {
+    TMediaPlayer& cd = player_.cdcore;
+    const int mode = cd.QueryMode();  // 0, not ready, without a device
     if (Is(mode, CdMode::Playing)) {
-        // The play order cannot be edited while the disc plays.
-        view_.EnableProgramSet(false);
-        cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-        const std::uint32_t p = cdcore_.QueryPosition();
-        if (view_.GaugeVisible()) {
-            cdcore_.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-            const std::int64_t played = std::int64_t{cdcore_.QueryPosition()} -
-                                        std::int64_t{cdcore_.QueryTrackStart(currentTrack_)};
-            cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-            view_.SetGaugeProgress(static_cast<int>(
-                std::clamp<std::int64_t>(played, 0, std::numeric_limits<int>::max())));
-            view_.SetGaugeText(MinutesSeconds(MCI_TMSF_MINUTE(p), MCI_TMSF_SECOND(p)) + "/" +
-                               trackLengthText_);
-        }
-        if (!programMode_) {
-            playingSeen_ = true;
-            const int track = MCI_TMSF_TRACK(p);
-            if (track != currentTrack_) {
-                view_.HideOperationPanel();
-                currentTrack_ = track;
-                UpdateTrackLabel();
-                view_.LayoutBar();
-                MarkCurrentTrack();
-                ResetTrackGauge();
-                EnableTransport(true, true);
-            }
-        }
-        return;
+        FollowPlay();
+        return TTickFound::Busy;
     }
-
     if (Is(mode, CdMode::Open)) {
-        // The tray was opened with the drive's own button.
-        if (discId_ != "0") {
-            cdcore_.OpenDoor();
-            DiscRemoved();
-        }
-        return;
+        return TTickFound::TrayOpen;
+    }
+    if (!Is(mode, CdMode::Stopped) || paused_) {
+        return TTickFound::Busy;
     }
 
-    if (!Is(mode, CdMode::Stopped) || paused_) {
-        return;
-    }
-    if (programMode_) {
+    if (order_.ProgramMode()) {
         StepProgram(+1);  // the entry ended
-    } else if (repeatOn_ && playRequested_) {
+    } else if (order_.RepeatOn() && playRequested_) {
         // The disc ended after a Play command: it starts again.
-        SwitchTimer(false);
-        cdcore_.SetTimeFormat(MCI_FORMAT_TMSF);
-        cdcore_.PlayRange(cdcore_.QueryTrackStart(1), std::nullopt);
-        view_.HideOperationPanel();
-        BuildTrackMenus();
+        timer_.SwitchOff();
+        cd.SetTimeFormat(MCI_FORMAT_TMSF);
+        cd.PlayRange(cd.QueryTrackStart(1), std::nullopt);
+        player_.view.HideOperationPanel();
+        order_.BuildTrackMenus();
         MarkCurrentTrack();
-        SwitchTimer(true);
+        timer_.SwitchOn();
     } else if (playingSeen_ && currentTrack_ != 1) {
         // The disc played to its end: back to track 1, idle.
-        SwitchTimer(false);
-        cdcore_.StopPlay();
-        cdcore_.RewindToStart();
-        view_.ShowOperationPanel();
+        timer_.SwitchOff();
+        cd.StopPlay();
+        cd.RewindToStart();
+        player_.view.ShowOperationPanel();
         currentTrack_ = 1;
         UpdateTrackLabel();
-        view_.LayoutBar();
+        player_.view.LayoutBar();
         MarkCurrentTrack();
         ResetTrackGauge();
-        EnableTransport(true, true);
+        player_.view.EnableTransport(true, true);
         playingSeen_ = playRequested_ = false;
-        SwitchTimer(true);
+        timer_.SwitchOn();
     } else {
-        CheckDisc();
+        return TTickFound::Idle;
     }
-    ResumeCheck();
+    return TTickFound::Followed;
+}
+
+void TTransport::FollowPlay() {
+    TMediaPlayer& cd = player_.cdcore;
+    TBarView& view = player_.view;
+    // The play order cannot be edited while the disc plays.
+    view.EnableProgramSet(false);
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
+    const std::uint32_t p = cd.QueryPosition();
+    if (view.GaugeVisible()) {
+        cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+        const std::int64_t played =
+            std::int64_t{cd.QueryPosition()} - std::int64_t{cd.QueryTrackStart(currentTrack_)};
+        cd.SetTimeFormat(MCI_FORMAT_TMSF);
+        view.SetGaugeProgress(
+            static_cast<int>(std::clamp<std::int64_t>(played, 0, std::numeric_limits<int>::max())));
+        view.SetGaugeText(MinutesSeconds(MCI_TMSF_MINUTE(p), MCI_TMSF_SECOND(p)) + "/" +
+                          trackLengthText_);
+    }
+    if (order_.ProgramMode()) {
+        return;
+    }
+    playingSeen_ = true;
+    const int track = MCI_TMSF_TRACK(p);
+    if (track != currentTrack_) {
+        view.HideOperationPanel();
+        currentTrack_ = track;
+        UpdateTrackLabel();
+        view.LayoutBar();
+        MarkCurrentTrack();
+        ResetTrackGauge();
+        view.EnableTransport(true, true);
+    }
 }
 
 }  // namespace lintel

@@ -1,8 +1,6 @@
 #include "playback/lintellib.h"
 
-#include <charconv>
-#include <cstdint>
-#include <limits>
+#include <algorithm>
 
 #include "platform/Cp932.h"
 
@@ -49,25 +47,6 @@ void SplitQuoted(std::string_view text, char separator, char quote,
         target.push_back(std::move(token));
         ++i;  // over the separator
     }
-}
-
-std::optional<int> ParseMilliseconds(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    if (i < text.size() && text[i] == '+') {
-        ++i;
-    }
-    std::int64_t value = 0;
-    const char* first = text.data() + i;
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, value, 10);
-    if (first == last || error != std::errc() || end != last || value < 0 ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(value);
 }
 
 }  // namespace lintel

@@ -1,7 +1,6 @@
-// Small text utilities of the player.
+// The player's one text utility: splitting a stored list such as the play order.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,10 +15,5 @@ namespace lintel {
 /// A quote that is never closed runs to the end of the text.
 void SplitQuoted(std::string_view text, char separator, char quote,
                  std::vector<std::string>& target);
-
-/// A poll interval written as decimal text: whole milliseconds from 0 to 2147483647,
-/// with optional leading blanks and "+". Anything else (a unit, a fraction, hexadecimal,
-/// a negative or too large number) gives nothing, and the caller keeps its default.
-std::optional<int> ParseMilliseconds(std::string_view text);
 
 }  // namespace lintel

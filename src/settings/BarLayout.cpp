@@ -25,6 +25,29 @@ int Within(std::int64_t value, int first, int last) {
 
 }  // namespace
 
+std::optional<TBarEdge> EdgeOfPosition(int position) {
+    switch (position) {
+        case 0:
+            return TBarEdge::Top;
+        case 1:
+            return TBarEdge::Bottom;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<int> PositionOfEdge(TBarEdge edge) {
+    switch (edge) {
+        case TBarEdge::Top:
+            return 0;
+        case TBarEdge::Bottom:
+            return 1;
+        case TBarEdge::Floating:
+            break;
+    }
+    return std::nullopt;
+}
+
 bool EmptiesDiscLabel(bool visible, std::string_view text) {
     return !visible && text != kNoDiscText && text != kNotAudioText;
 }

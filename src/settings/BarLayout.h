@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "settings/StatusTexts.h"
+
 namespace lintel {
 
 /// A control's place and size, as the form states them.
@@ -15,8 +17,8 @@ struct TBounds {
     int width = 0;
     int height = 0;
 
-    int Right() const { return left + width; }   ///< first column past the control
-    int Bottom() const { return top + height; }  ///< first row below the control
+    [[nodiscard]] int Right() const { return left + width; }   ///< first column past the control
+    [[nodiscard]] int Bottom() const { return top + height; }  ///< first row below the control
     bool operator==(const TBounds&) const = default;
 };
 
@@ -26,15 +28,19 @@ struct TPoint {
     bool operator==(const TPoint&) const = default;
 };
 
-// The label texts the bar shows without a disc and for a data disc.
-inline constexpr std::string_view kNoDiscText = "No Disc";
-inline constexpr std::string_view kNotAudioText = "Not Audio CD";
+/// The docking edges the bar uses.
+enum class TBarEdge { Top, Bottom, Floating };
+
+/// The edge [Config] "Position" stores: 0 top, 1 bottom; nothing for any other value.
+[[nodiscard]] std::optional<TBarEdge> EdgeOfPosition(int position);
+/// The value [Config] "Position" stores for `edge`; nothing for a floating bar.
+[[nodiscard]] std::optional<int> PositionOfEdge(TBarEdge edge);
 
 /// True when a hidden disc label's text is to be emptied before the layout: always,
 /// unless it is exactly one of the two status texts (a padded status text is emptied).
-bool EmptiesDiscLabel(bool visible, std::string_view text);
+[[nodiscard]] bool EmptiesDiscLabel(bool visible, std::string_view text);
 /// True when the track label's text is to be emptied: whenever it is hidden.
-bool EmptiesTrackLabel(bool visible);
+[[nodiscard]] bool EmptiesTrackLabel(bool visible);
 
 // The arrangements of [Config] "Order".
 inline constexpr int kOrderDiscFirst = 0;   ///< one row, disc name first
@@ -78,29 +84,31 @@ struct TLayoutResult {
 /// free arrangement with `freeDockSize`). An unknown order moves nothing and keeps the
 /// thickness. Only the labels and horzDockSize of the result are filled in from this
 /// step; the rest are copied from the input.
-TLayoutResult ArrangeLabels(const TLayoutInput& in, int order);
+[[nodiscard]] TLayoutResult ArrangeLabels(const TLayoutInput& in, int order);
 
 /// The gauge's place for `position`: top right, behind one of the two labels (given at
 /// their final places), or, for the free place, `freePlace` when the caller has one.
 /// Any other case leaves the gauge where it is.
-TBounds PlaceGauge(int position, int clientWidth, const TBounds& gauge, const TBounds& discLabel,
-                   const TBounds& trackLabel, std::optional<TPoint> freePlace = std::nullopt);
+[[nodiscard]] TBounds PlaceGauge(int position, int clientWidth, const TBounds& gauge,
+                                 const TBounds& discLabel, const TBounds& trackLabel,
+                                 std::optional<TPoint> freePlace = std::nullopt);
 
 /// The whole layout: labels and thickness, then the gauge (never to the free place,
 /// which only the applied settings set), then the panel lifted into a thinner bar when
 /// its top lies below the bar's thickness. The panel never moves sideways here.
-TLayoutResult LayoutBar(const TLayoutInput& in);
+[[nodiscard]] TLayoutResult LayoutBar(const TLayoutInput& in);
 
 /// Where the panel goes when the bar is first shown: the stored place, or the bottom
 /// right corner of the client area for a coordinate not stored. A stored place from
 /// which no part of the panel could be seen (and so grabbed) is pulled fully inside.
-TPoint PanelStartPlace(std::optional<int> storedX, std::optional<int> storedY, int clientWidth,
-                       int clientHeight, int panelWidth, int panelHeight);
+[[nodiscard]] TPoint PanelStartPlace(std::optional<int> storedX, std::optional<int> storedY,
+                                     int clientWidth, int clientHeight, int panelWidth,
+                                     int panelHeight);
 
 /// The panel's place while it is dragged: moved by the pointer's travel since the
 /// press, and kept wholly inside the bar's client area (a panel wider or taller than
 /// the bar keeps its left or top edge at 0).
-TPoint DragPanel(TPoint startPlace, TPoint pressPoint, TPoint currentPoint, int clientWidth,
-                 int clientHeight, int panelWidth, int panelHeight);
+[[nodiscard]] TPoint DragPanel(TPoint startPlace, TPoint pressPoint, TPoint currentPoint,
+                               int clientWidth, int clientHeight, int panelWidth, int panelHeight);
 
 }  // namespace lintel

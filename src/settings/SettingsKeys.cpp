@@ -1,11 +1,11 @@
 #include "settings/SettingsKeys.h"
 
+#include <charconv>
 #include <limits>
 #include <stdexcept>
 #include <tuple>
 
 #include "platform/Cp932.h"
-#include "playback/lintellib.h"
 
 namespace lintel {
 namespace {
@@ -25,27 +25,27 @@ constexpr std::int32_t kCoordHighest = 32767;
 
 TSettingKey Number(TSetting id, std::string_view section, std::string_view key, std::int32_t def,
                    std::int32_t lowest = kMin, std::int32_t highest = kMax) {
-    return {id, section, key, TKeyType::Integer, TDefaultKind::Fixed, def, {}, lowest, highest};
+    return {id, section, key, TKeyType::Integer, TDefaultKind::Fixed, def, {}, lowest, highest, {}};
 }
 
 TSettingKey Colour(TSetting id, std::string_view section, std::string_view key, std::int32_t def) {
-    return {id, section, key, TKeyType::Colour, TDefaultKind::Fixed, def, {}, kMin, kMax};
+    return {id, section, key, TKeyType::Colour, TDefaultKind::Fixed, def, {}, kMin, kMax, {}};
 }
 
 TSettingKey Flag(TSetting id, std::string_view section, std::string_view key, bool def) {
-    return {id, section, key, TKeyType::Boolean, TDefaultKind::Fixed, def ? 1 : 0, {}, 0, 1};
+    return {id, section, key, TKeyType::Boolean, TDefaultKind::Fixed, def ? 1 : 0, {}, 0, 1, {}};
 }
 
 TSettingKey Text(TSetting id, std::string_view section, std::string_view key, std::string def) {
-    return {id, section, key, TKeyType::String, TDefaultKind::Fixed, 0, std::move(def), 0, 0};
+    return {id, section, key, TKeyType::String, TDefaultKind::Fixed, 0, std::move(def), 0, 0, {}};
 }
 
 TSettingKey Computed(TSetting id, std::string_view section, std::string_view key) {
-    return {id, section, key, TKeyType::Integer, TDefaultKind::Computed, 0, {}, kMin, kMax};
+    return {id, section, key, TKeyType::Integer, TDefaultKind::Computed, 0, {}, kMin, kMax, {}};
 }
 
 TSettingKey WrittenOnly(TSetting id, std::string_view section, std::string_view key) {
-    return {id, section, key, TKeyType::Integer, TDefaultKind::None, 0, {}, kMin, kMax};
+    return {id, section, key, TKeyType::Integer, TDefaultKind::None, 0, {}, kMin, kMax, {}};
 }
 
 std::vector<TSettingKey> BuildTable() {
@@ -99,8 +99,11 @@ std::vector<TSettingKey> BuildTable() {
     t.push_back(Flag(S::ConfigAutoPlay, cfg, "AutoPlay", false));
     t.push_back(Flag(S::ConfigCDROMClose, cfg, "CDROMClose", false));
     t.push_back(Flag(S::ConfigResumption, cfg, "Resumption", false));
-    // The CD device's set-up reads an absent drive as the system's default device.
+    // The CD device's set-up reads an absent drive as the system's default device; disc
+    // detection reads it as the marker of "no drive chosen yet", and the settings dialog
+    // shows a likely drive letter.
     t.push_back(Text(S::ConfigDrive, cfg, "Drive", ""));
+    t.back().readerText = {{TReader::DiscDetection, "-1"}, {TReader::SettingsDialog, "Q:"}};
     t.push_back(Text(S::ConfigTimerInt, cfg, "TimerInt", "1000"));
 
     constexpr std::string_view pos = "iPosition";
@@ -127,9 +130,6 @@ std::vector<TSettingKey> BuildTable() {
     }
     return t;
 }
-
-// A whole decimal number of milliseconds, read as the C library reads one: leading
-// white space and a sign are allowed, nothing may follow the digits.
 
 const TSettingKey& Typed(TSetting id, TKeyType a, TKeyType b) {
     const TSettingKey& k = Key(id);
@@ -160,9 +160,29 @@ const TSettingKey& Key(TSetting id) {
     return table[index];
 }
 
-int TimerInterval(std::string_view text) {
-    static const int fallback = *ParseMilliseconds(Key(TSetting::ConfigTimerInt).text);
-    return ParseMilliseconds(text).value_or(fallback);
+const std::string& DefaultText(TSetting id, TReader reader) {
+    const TSettingKey& k = Typed(id, TKeyType::String, TKeyType::String);
+    const auto own = k.readerText.find(reader);
+    return own != k.readerText.end() ? own->second : k.text;
+}
+
+std::optional<int> ParseMilliseconds(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
+        ++i;
+    }
+    if (i < text.size() && text[i] == '+') {
+        ++i;
+    }
+    std::int64_t value = 0;
+    const char* first = text.data() + i;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, value, 10);
+    if (first == last || error != std::errc() || end != last || value < 0 ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
 }
 
 std::int32_t ReadInteger(TIniStore& store, TSetting id) {
@@ -189,14 +209,18 @@ bool ReadBool(TIniStore& store, TSetting id) {
     return store.ReadBool(k.section, k.key, k.number != 0);
 }
 
-std::string ReadString(TIniStore& store, TSetting id) {
-    const TSettingKey& k = Typed(id, TKeyType::String, TKeyType::String);
-    return store.ReadString(k.section, k.key, k.text);
+std::string ReadString(TIniStore& store, TSetting id, TReader reader) {
+    const TSettingKey& k = Key(id);
+    return store.ReadString(k.section, k.key, DefaultText(id, reader));
 }
 
-std::string ReadString(TIniStore& store, TSetting id, std::string_view readerDefault) {
-    const TSettingKey& k = Typed(id, TKeyType::String, TKeyType::String);
-    return store.ReadString(k.section, k.key, readerDefault);
+int ReadMilliseconds(TIniStore& store, TSetting id) {
+    const std::optional<int> fallback = ParseMilliseconds(DefaultText(id));
+    if (!fallback) {
+        throw std::logic_error("setting " + std::string(Key(id).key) +
+                               " has no default in milliseconds");
+    }
+    return ParseMilliseconds(ReadString(store, id)).value_or(*fallback);
 }
 
 void WriteInteger(TIniStore& store, TSetting id, std::int32_t value) {

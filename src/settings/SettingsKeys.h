@@ -1,12 +1,13 @@
 // Every key of lintel.ini that holds a setting of the bar, with its type and its
-// default, in one table. The apply and save operations and their tests all read
-// section names, key names and defaults from here, so a key cannot be spelt two ways.
+// default, in one table. The engine, the apply and save operations and their tests all
+// read section names, key names and defaults from here, so a key cannot be spelt two ways.
 //
 // Title records and the resume record live in the same file but belong to their own
 // units; they are not listed here.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,11 @@ enum class TSetting {
 /// or none because it is only ever written (positions stored at close).
 enum class TDefaultKind { Fixed, Computed, None };
 
+/// Who reads a key. Every reader of a key sees the row's one default, except for the
+/// readers of [Config] "Drive" named here, which keep defaults of their own (see
+/// TSettingKey::readerText).
+enum class TReader { Any, DiscDetection, SettingsDialog };
+
 /// One row of the table.
 struct TSettingKey {
     TSetting id;
@@ -104,36 +110,37 @@ struct TSettingKey {
     /// default (see ReadBounded). The full range where every value is harmless.
     std::int32_t lowest;
     std::int32_t highest;
+    /// Readers whose default of a string key is not `text`, with theirs.
+    std::map<TReader, std::string> readerText;
 };
 
 /// The whole table in the order of TSetting. Built once, on first use.
-const std::vector<TSettingKey>& SettingKeys();
+[[nodiscard]] const std::vector<TSettingKey>& SettingKeys();
 
 /// The row of `id`.
-const TSettingKey& Key(TSetting id);
+[[nodiscard]] const TSettingKey& Key(TSetting id);
 
-// Readers other than the CD device's set-up read [Config] "Drive" with these defaults
-// instead of the table's empty one: disc detection and the drive list look for the
-// marker of "no drive chosen yet", the settings dialog shows a likely drive letter.
-inline constexpr std::string_view kNoDriveChosen = "-1";
-inline constexpr std::string_view kDialogDriveDefault = "Q:";
+/// The default `reader` sees for string key `id`: its own, else the row's.
+[[nodiscard]] const std::string& DefaultText(TSetting id, TReader reader = TReader::Any);
 
-/// The poll interval "TimerInt" stands for: its decimal value, or the table's default
-/// (1000) when the text is not a whole decimal number from 0 to 2147483647. 0 stops the
-/// timer.
-int TimerInterval(std::string_view text);
+/// A poll interval written as decimal text: whole milliseconds from 0 to 2147483647,
+/// with optional leading blanks and "+". Anything else (a unit, a fraction, hexadecimal,
+/// a negative or too large number) gives nothing, and the caller keeps its default.
+[[nodiscard]] std::optional<int> ParseMilliseconds(std::string_view text);
 
 // Typed access through the store, with the table's default. The reader of a key whose
 // default is computed passes it; a key of the wrong type is a programming fault and
 // throws std::logic_error.
-std::int32_t ReadInteger(TIniStore& store, TSetting id);
-std::int32_t ReadInteger(TIniStore& store, TSetting id, std::int32_t computedDefault);
+[[nodiscard]] std::int32_t ReadInteger(TIniStore& store, TSetting id);
+[[nodiscard]] std::int32_t ReadInteger(TIniStore& store, TSetting id, std::int32_t computedDefault);
 /// ReadInteger, except that a value outside the key's safe range gives the default.
-std::int32_t ReadBounded(TIniStore& store, TSetting id);
-bool ReadBool(TIniStore& store, TSetting id);
-std::string ReadString(TIniStore& store, TSetting id);
-/// A string key read with a reader's own default (the "Drive" readers above).
-std::string ReadString(TIniStore& store, TSetting id, std::string_view readerDefault);
+[[nodiscard]] std::int32_t ReadBounded(TIniStore& store, TSetting id);
+[[nodiscard]] bool ReadBool(TIniStore& store, TSetting id);
+/// A string key with the default `reader` sees.
+[[nodiscard]] std::string ReadString(TIniStore& store, TSetting id, TReader reader = TReader::Any);
+/// A string key that holds milliseconds (ParseMilliseconds); text that is no such number
+/// reads as the row's default.
+[[nodiscard]] int ReadMilliseconds(TIniStore& store, TSetting id);
 
 void WriteInteger(TIniStore& store, TSetting id, std::int32_t value);
 void WriteBool(TIniStore& store, TSetting id, bool value);
@@ -143,7 +150,7 @@ void WriteString(TIniStore& store, TSetting id, std::string_view value);
 struct TLabelFontKeys {
     TSetting name, insideColor, borderColor, size, bold, italic, visible, space, useBack;
 };
-const TLabelFontKeys& DiscLabelKeys();
-const TLabelFontKeys& TrackLabelKeys();
+[[nodiscard]] const TLabelFontKeys& DiscLabelKeys();
+[[nodiscard]] const TLabelFontKeys& TrackLabelKeys();
 
 }  // namespace lintel

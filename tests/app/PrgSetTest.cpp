@@ -14,6 +14,7 @@
 #include "app/CDprg.h"
 #include "app/Help.h"
 #include "platform/Cp932.h"
+#include "platform/Drives.h"
 #include "playback/BarEngine.h"
 #include "playback/RecordingView.h"
 #include "support/StepClock.h"
@@ -287,7 +288,7 @@ protected:
     }
     void Restart() {
         engine_->FormClose();
-        engine_->FormDestroy();
+        (void)engine_->FormDestroy();
         dialog_.reset();
         engine_.reset();
         Start();

@@ -1,5 +1,5 @@
-// The engine on a recording view and a virtual drive whose clock the test steps one poll
-// interval at a time, for the tests of playing.
+// The engine on a recording view and a virtual drive held in memory, whose clock the test
+// steps one poll interval at a time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +7,12 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "MemoryDriveSet.h"
 #include "RecordingView.h"
 #include "platform/CdTime.h"
 #include "playback/BarEngine.h"
@@ -33,6 +35,11 @@ inline std::string TwoDigitCaption(int track) {
     return (track < 10 ? "0" : "") + std::to_string(track) + ": Track " + std::to_string(track);
 }
 
+/// The content of the sample disc description `name` in samples/.
+inline std::string Sample(const std::string& name) {
+    return ReadBytes(std::string(LINTEL_SOURCE_DIR) + "/samples/" + name);
+}
+
 class PlayerFixture : public ::testing::Test {
 protected:
     static constexpr std::chrono::milliseconds kTick{1000};
@@ -44,14 +51,23 @@ protected:
 
     /// Puts `disc` in drive V: and starts the engine with `config` as the [Config] lines.
     void Start(const std::string& disc, const std::string& config = "") {
-        dir_.Write("sys/v.disc", disc);
-        dir_.Write("sys/drives.ini", "[Drives]\nV=v.disc\n");
+        drives_.PutDisc('V', disc);
         if (!std::filesystem::exists(dir_.File("prog/lintel.ini"))) {
             dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nTimerInt=1000\r\n" + config);
         }
-        drives_ =
-            std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
         Restart();
+    }
+
+    /// Drops the running engine without its close (its store still writes back when
+    /// released), puts `disc` in drive V:, writes `ini` as the whole settings file when
+    /// one is given, and starts another engine.
+    void StartOnFile(const std::string& disc, const std::optional<std::string>& ini) {
+        engine_.reset();
+        drives_.PutDisc('V', disc);
+        if (ini) {
+            dir_.Write("prog/lintel.ini", *ini);
+        }
+        Launch();
     }
 
     /// Closes the running engine as the program ends (the file is written back) and
@@ -59,16 +75,20 @@ protected:
     void Restart() {
         if (engine_) {
             engine_->FormClose();
-            engine_->FormDestroy();
+            (void)engine_->FormDestroy();
             engine_.reset();
         }
-        view_ = RecordingView{};
-        engine_ = std::make_unique<TBarEngine>(view_, *drives_);
-        engine_->FormCreate({dir_.File("prog"), dir_.File("prog/lintel.ini"), dir_.File("sys")});
+        Launch();
+    }
+
+    /// The folders the engine starts with: the program's, its settings file and the
+    /// system folder (where cdplayer.ini is looked for).
+    TStartupPaths Paths() const {
+        return {dir_.File("prog"), dir_.File("prog/lintel.ini"), dir_.File("sys")};
     }
 
     /// Replaces the disc in V: while the program is not running.
-    void PutDisc(const std::string& disc) { dir_.Write("sys/v.disc", disc); }
+    void PutDisc(const std::string& disc) { drives_.PutDisc('V', disc); }
 
     /// One poll interval passes and the timer fires.
     void Tick() {
@@ -134,9 +154,16 @@ protected:
 
     TempDir dir_;
     StepClock clock_;
+    MemoryDriveSet drives_{dir_.Path() / "discs", clock_};
     RecordingView view_;
-    std::unique_ptr<TDriveTable> drives_;
     std::unique_ptr<TBarEngine> engine_;
+
+private:
+    void Launch() {
+        view_ = RecordingView{};
+        engine_ = std::make_unique<TBarEngine>(view_, drives_);
+        engine_->FormCreate(Paths());
+    }
 };
 
 }  // namespace lintel::test

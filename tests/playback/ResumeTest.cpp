@@ -221,8 +221,7 @@ TEST_F(ResumeTest, RecordsThatNameNoTrackAreIgnored) {
 }
 
 TEST_F(ResumeTest, RecordNamingNoDiscIsNeverUsed) {
-    Start(test::ReadBytes(std::string(LINTEL_SOURCE_DIR) + "/samples/data.disc"),
-          "Resumption=1\r\n");
+    Start(test::Sample("data.disc"), "Resumption=1\r\n");
     ASSERT_EQ(view_.discLabel, "Not Audio CD");
     ASSERT_EQ(engine_->DiscId(), "0");
     engine_->Settings()->WriteString("Resumption", "titleID", "0");

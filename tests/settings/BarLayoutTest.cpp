@@ -15,6 +15,18 @@ TLayoutInput Bar(int discWidth, int discHeight, int trackWidth, int trackHeight)
     return in;
 }
 
+// [Config] "Position": 0 top, 1 bottom; any other value leaves the edge, and a floating
+// bar stores none.
+TEST(BarEdgePosition, TopIsZeroAndBottomIsOne) {
+    EXPECT_EQ(EdgeOfPosition(0), TBarEdge::Top);
+    EXPECT_EQ(EdgeOfPosition(1), TBarEdge::Bottom);
+    EXPECT_EQ(EdgeOfPosition(2), std::nullopt);
+    EXPECT_EQ(EdgeOfPosition(-1), std::nullopt);
+    EXPECT_EQ(PositionOfEdge(TBarEdge::Top), 0);
+    EXPECT_EQ(PositionOfEdge(TBarEdge::Bottom), 1);
+    EXPECT_EQ(PositionOfEdge(TBarEdge::Floating), std::nullopt);
+}
+
 TEST(HiddenLabels, OnlyExactStatusTextsSurviveOnAHiddenDiscLabel) {
     EXPECT_FALSE(EmptiesDiscLabel(true, "<Blue / Band>"));
     EXPECT_TRUE(EmptiesDiscLabel(false, "<Blue / Band>"));

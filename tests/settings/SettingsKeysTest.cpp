@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -51,12 +52,12 @@ TEST(SettingKeysTable, RowsAreInIdOrderUniqueAndTyped) {
 TEST(SettingKeysAccess, WrongTypeOrMissingDefaultIsAProgrammingFault) {
     TempDir dir;
     TIniStore store(dir.File("lintel.ini"));
-    EXPECT_THROW(ReadBool(store, TSetting::CnSize), std::logic_error);
-    EXPECT_THROW(ReadString(store, TSetting::CnBold), std::logic_error);
-    EXPECT_THROW(ReadInteger(store, TSetting::CnName), std::logic_error);
+    EXPECT_THROW((void)ReadBool(store, TSetting::CnSize), std::logic_error);
+    EXPECT_THROW((void)ReadString(store, TSetting::CnBold), std::logic_error);
+    EXPECT_THROW((void)ReadInteger(store, TSetting::CnName), std::logic_error);
     EXPECT_THROW(WriteBool(store, TSetting::TbWidth, true), std::logic_error);
     // The panel's place has no fixed default: its reader must give one.
-    EXPECT_THROW(ReadInteger(store, TSetting::PosOpX), std::logic_error);
+    EXPECT_THROW((void)ReadInteger(store, TSetting::PosOpX), std::logic_error);
     EXPECT_EQ(ReadInteger(store, TSetting::PosOpX, 534), 534);
     EXPECT_FALSE(store.Changed());
 }
@@ -103,24 +104,39 @@ TEST(SettingKeysAccess, BoundsThemselvesAreAccepted) {
     EXPECT_EQ(ReadBounded(store, TSetting::TrSize), 24);
 }
 
-// A "TimerInt" that is no decimal number must not stop start-up: it reads as 1000.
-TEST(TimerIntervalTest, DecimalTextOrTheDefault) {
-    EXPECT_EQ(TimerInterval("1000"), 1000);
-    EXPECT_EQ(TimerInterval("200"), 200);
-    EXPECT_EQ(TimerInterval("0"), 0);  // stops the timer, as stored
-    EXPECT_EQ(TimerInterval("+500"), 500);
-    EXPECT_EQ(TimerInterval(" 500"), 500);
-    EXPECT_EQ(TimerInterval("2147483647"), 2147483647);
+// Poll intervals as typed: whole decimal milliseconds, or nothing for the caller's default.
+TEST(ParseMillisecondsTest, DecimalTextOrNothing) {
+    EXPECT_EQ(ParseMilliseconds("1000"), 1000);
+    EXPECT_EQ(ParseMilliseconds("200"), 200);
+    EXPECT_EQ(ParseMilliseconds("0"), 0);  // stops the timer, as stored
+    EXPECT_EQ(ParseMilliseconds("+500"), 500);
+    EXPECT_EQ(ParseMilliseconds(" 500"), 500);
+    EXPECT_EQ(ParseMilliseconds("2147483647"), 2147483647);
 
-    EXPECT_EQ(TimerInterval(""), 1000);
-    EXPECT_EQ(TimerInterval("abc"), 1000);
-    EXPECT_EQ(TimerInterval("500ms"), 1000);
-    EXPECT_EQ(TimerInterval("500 "), 1000);
-    EXPECT_EQ(TimerInterval("-5"), 1000);
-    EXPECT_EQ(TimerInterval("0x10"), 1000);
-    EXPECT_EQ(TimerInterval("2147483648"), 1000);
-    EXPECT_EQ(TimerInterval("99999999999999999999999"), 1000);
-    EXPECT_EQ(TimerInterval("+"), 1000);
+    EXPECT_EQ(ParseMilliseconds(""), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("abc"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("500ms"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("500 "), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("-5"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("0x10"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("2147483648"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("99999999999999999999999"), std::nullopt);
+    EXPECT_EQ(ParseMilliseconds("+"), std::nullopt);
+}
+
+// A "TimerInt" that is no decimal number must not stop start-up: it reads as 1000.
+TEST(SettingKeysAccess, MillisecondsThatAreNoNumberReadAsTheDefault) {
+    TempDir dir;
+    TIniStore store(dir.File("lintel.ini"));
+    EXPECT_EQ(ReadMilliseconds(store, TSetting::ConfigTimerInt), 1000);
+    WriteString(store, TSetting::ConfigTimerInt, "250");
+    EXPECT_EQ(ReadMilliseconds(store, TSetting::ConfigTimerInt), 250);
+    WriteString(store, TSetting::ConfigTimerInt, "0");
+    EXPECT_EQ(ReadMilliseconds(store, TSetting::ConfigTimerInt), 0);
+    WriteString(store, TSetting::ConfigTimerInt, "fast");
+    EXPECT_EQ(ReadMilliseconds(store, TSetting::ConfigTimerInt), 1000);
+    // Only a key whose default is a number of milliseconds reads this way.
+    EXPECT_THROW((void)ReadMilliseconds(store, TSetting::ConfigDrive), std::logic_error);
 }
 
 // A Japanese default written back lands in the file as code page 932 bytes.
@@ -140,11 +156,14 @@ TEST(SettingKeysAccess, DriveReadersKeepTheirOwnDefaults) {
     TempDir dir;
     TIniStore store(dir.File("lintel.ini"));
     EXPECT_EQ(ReadString(store, TSetting::ConfigDrive), "");
-    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kNoDriveChosen), "-1");
-    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kDialogDriveDefault), "Q:");
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, TReader::DiscDetection), "-1");
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, TReader::SettingsDialog), "Q:");
+    EXPECT_EQ(DefaultText(TSetting::ConfigDrive, TReader::DiscDetection), "-1");
+    // Keys without readers of their own give every reader the one default.
+    EXPECT_EQ(ReadString(store, TSetting::ConfigTimerInt, TReader::DiscDetection), "1000");
     WriteString(store, TSetting::ConfigDrive, "");
     // An existing empty value is a choice, not an absent key.
-    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, kNoDriveChosen), "");
+    EXPECT_EQ(ReadString(store, TSetting::ConfigDrive, TReader::DiscDetection), "");
 }
 
 }  // namespace

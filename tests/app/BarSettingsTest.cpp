@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "settings/BarSettings.h"
+#include "app/BarSettings.h"
 #include "support/TempDir.h"
 #include "widgets/QtText.h"
 #include "widgets/WidgetTest.h"
@@ -163,7 +163,7 @@ TEST_F(BarSettingsTest, EmptyFileGivesTheStartDefaults) {
     EXPECT_FALSE(etc.autoPlay);
     EXPECT_FALSE(etc.cdromClose);
     EXPECT_FALSE(etc.resumption);
-    EXPECT_EQ(TimerInterval(ReadString(store, TSetting::ConfigTimerInt)), 1000);
+    EXPECT_EQ(ReadMilliseconds(store, TSetting::ConfigTimerInt), 1000);
 
     PlaceOperationPanel(store, bar_);
     EXPECT_EQ(bar_.OperationPanel().pos(), QPoint(534, 18));

@@ -1,4 +1,4 @@
-#include "settings/BarSettings.h"
+#include "app/BarSettings.h"
 
 #include <QFont>
 #include <QWidget>
@@ -49,19 +49,6 @@ void MoveTo(QWidget& w, const TBounds& b) {
     }
 }
 
-// Radio index of an edge as the arrangement page shows it.
-int EdgeIndex(TBarEdge edge) {
-    switch (edge) {
-        case TBarEdge::Top:
-            return 0;
-        case TBarEdge::Bottom:
-            return 1;
-        case TBarEdge::Floating:
-            break;
-    }
-    return -1;
-}
-
 }  // namespace
 
 // ---- apply
@@ -99,15 +86,8 @@ void ApplyBack(TIniStore& settings, TBarSettingsTarget& bar) {
 }
 
 void ApplyPlacement(TIniStore& settings, TBarSettingsTarget& bar) {
-    switch (ReadInteger(settings, S::ConfigPosition)) {
-        case 0:
-            bar.SetEdge(TBarEdge::Top);
-            break;
-        case 1:
-            bar.SetEdge(TBarEdge::Bottom);
-            break;
-        default:
-            break;
+    if (const auto edge = EdgeOfPosition(ReadInteger(settings, S::ConfigPosition))) {
+        bar.SetEdge(*edge);
     }
 
     TTextGauge& gauge = bar.TimeGauge();
@@ -168,7 +148,7 @@ TBackValues LoadBack(TIniStore& settings) {
 
 TPlacementValues LoadPlacement(TIniStore& settings, TBarEdge edge) {
     TPlacementValues v;
-    v.position = EdgeIndex(edge);
+    v.position = PositionOfEdge(edge).value_or(-1);  // no radio button for a floating bar
     v.order = ReadInteger(settings, S::ConfigOrder);
     v.timeBarPosition = ReadInteger(settings, S::TbPosition);
     v.topMost = ReadBool(settings, S::ConfigTopMost);
@@ -183,7 +163,7 @@ TEtcValues LoadEtc(TIniStore& settings) {
     v.autoPlay = ReadBool(settings, S::ConfigAutoPlay);
     v.cdromClose = ReadBool(settings, S::ConfigCDROMClose);
     v.resumption = ReadBool(settings, S::ConfigResumption);
-    v.drive = ReadString(settings, S::ConfigDrive, kDialogDriveDefault);
+    v.drive = ReadString(settings, S::ConfigDrive, TReader::SettingsDialog);
     v.timerInt = ReadString(settings, S::ConfigTimerInt);
     return v;
 }

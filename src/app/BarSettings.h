@@ -9,7 +9,6 @@
 #include <QSize>
 #include <string>
 
-#include "playback/BarView.h"  // TBarEdge, shared with the engine's view of the bar
 #include "settings/BarLayout.h"
 #include "settings/SettingsKeys.h"
 #include "titles/IniStore.h"
@@ -60,11 +59,11 @@ void ApplyPlacement(TIniStore& settings, TBarSettingsTarget& bar);
 void ApplyStoredSettings(TIniStore& settings, TBarSettingsTarget& bar);
 
 /// The pad a "Space" setting stands for once stored: one blank, or nothing.
-std::string LabelPad(bool space);
+[[nodiscard]] std::string LabelPad(bool space);
 
 /// [Back] "ItemIndex" read at an erase: true when the bar is filled with its colour,
 /// false when the desktop shows behind it (mode 0).
-bool BackgroundFilled(TIniStore& settings);
+[[nodiscard]] bool BackgroundFilled(TIniStore& settings);
 
 // ---- the settings dialog's values, as its controls hold them
 
@@ -138,14 +137,14 @@ struct TConfigValues {
 
 // ---- reading the file as the dialog shows it (table defaults, values as stored; the
 // dialog clamps them into its controls' ranges itself)
-TLabelFontValues LoadLabelFont(TIniStore& settings, const TLabelFontKeys& keys);
-TTimeBarValues LoadTimeBar(TIniStore& settings);
-TBackValues LoadBack(TIniStore& settings);
+[[nodiscard]] TLabelFontValues LoadLabelFont(TIniStore& settings, const TLabelFontKeys& keys);
+[[nodiscard]] TTimeBarValues LoadTimeBar(TIniStore& settings);
+[[nodiscard]] TBackValues LoadBack(TIniStore& settings);
 /// The edge comes from the bar, not the file: top 0, bottom 1, floating -1.
-TPlacementValues LoadPlacement(TIniStore& settings, TBarEdge edge);
+[[nodiscard]] TPlacementValues LoadPlacement(TIniStore& settings, TBarEdge edge);
 /// The drive box shows "Q:" when no drive is stored.
-TEtcValues LoadEtc(TIniStore& settings);
-TConfigValues LoadConfig(TIniStore& settings, TBarEdge edge);
+[[nodiscard]] TEtcValues LoadEtc(TIniStore& settings);
+[[nodiscard]] TConfigValues LoadConfig(TIniStore& settings, TBarEdge edge);
 
 // ---- the save operations, run in this order when the dialog closes with OK
 void SaveCDNameFont(TIniStore& settings, const TLabelFontValues& values);
