@@ -160,8 +160,9 @@ std::u16string Decode(std::string_view bytes) {
 }
 
 std::string ToUtf8(std::string_view bytes) {
-    return Convert("UTF-8", "UTF-16LE", ToUtf16Le(Decode(bytes)),
-                   [](std::string_view) { return Repair{2, "\xEF\xBF\xBD"}; });
+    return Convert("UTF-8", "UTF-16LE", ToUtf16Le(Decode(bytes)), [](std::string_view) {
+        return Repair{2, "\xEF\xBF\xBD"};
+    });
 }
 
 Encoded Encode(std::u16string_view text) {

@@ -40,8 +40,8 @@ std::string ToUtf8(std::string_view bytes);
 
 /// The result of encoding Unicode text as code page 932.
 struct Encoded {
-    std::string bytes;       ///< the text, with '?' for every character that has no form
-    std::u32string unmapped; ///< those characters, in order; empty when nothing was lost
+    std::string bytes;        ///< the text, with '?' for every character that has no form
+    std::u32string unmapped;  ///< those characters, in order; empty when nothing was lost
     bool Complete() const { return unmapped.empty(); }
 };
 

@@ -22,7 +22,7 @@ std::string SystemMessage(const std::string& what, const std::string& path, int 
 
 // The file a write to `path` must replace: the target of a symbolic link, else `path`.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         std::vector<char> resolved(PATH_MAX + 1);
         if (realpath(path.c_str(), resolved.data()) != nullptr) {
@@ -51,10 +51,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
         return ReadStatus::Failed;
     }
     // Read straight into the result; the size is only a hint, as the file may change.
-    struct stat st{};
-    std::size_t expected = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
-                               ? static_cast<std::size_t>(st.st_size)
-                               : 0;
+    struct stat st {};
+    std::size_t expected =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
     std::size_t used = 0;
     contents.resize(expected + 1);  // one byte more shows the end without another call
     for (;;) {
@@ -92,7 +91,7 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(ResolveTarget(path)
         return;
     }
     tempPath_ = name.data();
-    struct stat old{};
+    struct stat old {};
     mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
     if (fchmod(fd_, mode) != 0) {
         Fail("Cannot write", errno);

@@ -1,10 +1,9 @@
-#include "platform/FileIo.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "platform/FileIo.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
@@ -49,7 +48,7 @@ TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
         EXPECT_EQ(writer.Commit(), std::nullopt);
     }
     EXPECT_EQ(ReadBytes(path).size(), AtomicFileWriter::kBufferSize * 2 + 5);
-    struct stat st{};
+    struct stat st {};
     stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file left behind

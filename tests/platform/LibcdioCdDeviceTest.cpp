@@ -1,5 +1,3 @@
-#include "platform/LibcdioCdDevice.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "platform/CueBinImage.h"
+#include "platform/LibcdioCdDevice.h"
 #include "support/TempDir.h"
 
 namespace lintel {
