@@ -27,7 +27,7 @@ bench:
 
 fuzz:
 	@tools/deps.sh fuzz
-	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLINTEL_FUZZ=ON \
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLINTEL_FUZZ=ON -DBUILD_TESTING=OFF \
 	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 	cmake --build build-fuzz -j$(JOBS) --target lintel_fuzzers
 	@for f in build-fuzz/fuzz/fuzz_*; do \
