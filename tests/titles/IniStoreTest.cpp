@@ -230,18 +230,6 @@ TEST_F(IniStoreTest, NamesThatBecomeAnExistingNameWriteIntoIt) {
     EXPECT_EQ(store->ReadString("A B", "k 2", ""), "y");
 }
 
-TEST(TSectionList, AddingAnExistingNameThrowsAndBrokenBodiesStillEnd) {
-    TSectionList sections;
-    TSectionList::Section& added = sections.Add("Disc");
-    EXPECT_THROW(sections.Add("DISC"), std::logic_error);
-    EXPECT_EQ(sections.Count(), 1u);
-    // A body whose last line lacks its CR LF is read to its end, once.
-    added.body = "a=1\r\nb=2";
-    std::vector<std::string> lines;
-    added.ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
-    EXPECT_THAT(lines, ElementsAre("a=1", "b=2"));
-}
-
 // Part of the settings defaults are Japanese literals: they reach the file as CP932.
 TEST_F(IniStoreTest, JapaneseDefaultsLandInTheFileAsCodePage932) {
     auto store = Open("");
