@@ -144,7 +144,7 @@ void AtomicFileWriter::Fail(const std::string& what, int error) {
     }
 }
 
-std::optional<std::string> AtomicFileWriter::Commit() {
+Outcome AtomicFileWriter::Commit() {
     if (!error_) {
         Flush();
     }
@@ -159,7 +159,7 @@ std::optional<std::string> AtomicFileWriter::Commit() {
         Fail("Cannot replace", errno);
     }
     if (error_) {
-        return error_;
+        return Outcome::Failure(*error_);
     }
     committed_ = true;
     // Make the rename itself durable; a failure here no longer endangers the old data.
@@ -169,7 +169,7 @@ std::optional<std::string> AtomicFileWriter::Commit() {
         fsync(dir);
         close(dir);
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace lintel

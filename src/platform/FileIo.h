@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Outcome.h"
+
 namespace lintel {
 
 /// What became of reading a file.
@@ -32,10 +34,10 @@ public:
 
     void Write(std::string_view bytes);
 
-    /// Flushes, syncs and renames the temporary file over the target. Returns nothing on
-    /// success, else a message (code page 932) naming the file and the system's reason.
-    /// The first error of Write is reported here.
-    std::optional<std::string> Commit();
+    /// Flushes, syncs and renames the temporary file over the target. On failure the
+    /// message (code page 932) names the file and the system's reason; the first error of
+    /// Write is reported here.
+    Outcome Commit();
 
 private:
     void Flush();

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Outcome.h"
+
 namespace lintel {
 
 /// A folder looked up (and made if needed), or why that failed.
@@ -32,7 +34,8 @@ FolderResult SystemFolder();
 FolderResult RuntimeFolder();
 
 /// Creates the missing folders of the absolute path `path` with mode 0700, leaving the
-/// existing ones as they are. Returns an empty text on success, else the reason.
-std::string MakeFolders(const std::string& path);
+/// existing ones as they are. Fails when `path` is relative, a folder cannot be made, or
+/// something other than a folder stands at `path`.
+Outcome MakeFolders(const std::string& path);
 
 }  // namespace lintel

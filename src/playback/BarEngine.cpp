@@ -122,7 +122,9 @@ std::optional<std::string> TBarEngine::FormDestroy() {
     settingsReady_ = false;
     std::optional<std::string> error;
     if (settings_ != nullptr) {
-        error = settings_->UpdateFile();
+        if (const Outcome written = settings_->UpdateFile(); !written.Ok()) {
+            error = written.Error();
+        }
         settings_.reset();  // after a failure its release tries once more, to stderr
     }
     cdcore_.CloseDevice();

@@ -120,17 +120,17 @@ void EmitFile(const TSectionList& sections, Sink sink) {
 // ---- TIniStore -------------------------------------------------------------------
 
 TIniStore::TIniStore(std::string fileName) {
-    LoadFromFile(std::move(fileName));
+    static_cast<void>(LoadFromFile(std::move(fileName)));  // a failure stays in LoadError
     changed_ = false;
 }
 
 TIniStore::~TIniStore() {
-    if (auto error = UpdateFile()) {
-        std::fprintf(stderr, "%s\n", cp932::ToUtf8(*error).c_str());
+    if (const Outcome written = UpdateFile(); !written.Ok()) {
+        std::fprintf(stderr, "%s\n", cp932::ToUtf8(written.Error()).c_str());
     }
 }
 
-std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
+Outcome TIniStore::LoadFromFile(std::string fileName) {
     fileName_ = std::move(fileName);
     sections_.Clear();
     loadError_.reset();
@@ -138,15 +138,15 @@ std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
     std::string error;
     switch (ReadWholeFile(fileName_, contents, error)) {
         case ReadStatus::Missing:
-            return std::nullopt;
+            return {};
         case ReadStatus::Failed:
             loadError_ = error;
-            return loadError_;
+            return Outcome::Failure(error);
         case ReadStatus::Read:
             break;
     }
     Parse(contents);
-    return std::nullopt;
+    return {};
 }
 
 void TIniStore::Parse(std::string_view contents) {
@@ -260,8 +260,8 @@ void TIniStore::WriteString(std::string_view section, std::string_view key,
     if (key.empty()) {
         if (!section.empty() || !value.empty()) {
             EraseSection(section);
-        } else if (auto error = UpdateFile()) {
-            throw std::runtime_error(*error);
+        } else if (const Outcome written = UpdateFile(); !written.Ok()) {
+            throw std::runtime_error(written.Error());
         }
         return;
     }
@@ -357,26 +357,27 @@ std::string TIniStore::Serialize() const {
     return bytes;
 }
 
-std::optional<std::string> TIniStore::UpdateFile() {
+Outcome TIniStore::UpdateFile() {
     if (!changed_) {
-        return std::nullopt;
+        return {};
     }
     if (!fileName_.empty()) {
         if (loadError_) {
             // What is on disk could not be read, so writing would replace the user's data
             // with only this run's changes.
-            return cp932::FromUtf8("Not saved: " + fileName_ +
-                                   " could not be read at start-up and is left as it was")
-                .bytes;
+            return Outcome::Failure(
+                cp932::FromUtf8("Not saved: " + fileName_ +
+                                " could not be read at start-up and is left as it was")
+                    .bytes);
         }
         AtomicFileWriter writer(fileName_);
         EmitFile(sections_, [&](std::string_view chunk) { writer.Write(chunk); });
-        if (auto error = writer.Commit()) {
-            return error;
+        if (Outcome committed = writer.Commit(); !committed.Ok()) {
+            return committed;
         }
     }
     changed_ = false;
-    return std::nullopt;
+    return {};
 }
 
 // ---- TAppIniFile -----------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Outcome.h"
 #include "titles/TSectionList.h"
 
 namespace lintel {
@@ -58,13 +59,14 @@ public:
     virtual void DeleteKey(std::string_view section, std::string_view key);
     /// Appends "[name]", the body lines and one empty line for every non-empty section.
     virtual void ReadAll(TStringList& target);
-    /// Writes the file back if changed and clears the flag. Returns nothing on success
-    /// (or when unchanged), else a message naming the file and the reason; the file on
-    /// disk is then untouched and the store stays changed, so a later call can retry.
-    virtual std::optional<std::string> UpdateFile();
-    /// Replaces the contents with the file's. Returns a message when the file exists but
-    /// cannot be read; the store is then empty and will not overwrite that file.
-    virtual std::optional<std::string> LoadFromFile(std::string fileName);
+    /// Writes the file back if changed and clears the flag; done at once when unchanged.
+    /// On failure the message names the file and the reason; the file on disk is then
+    /// untouched and the store stays changed, so a later call can retry.
+    virtual Outcome UpdateFile();
+    /// Replaces the contents with the file's. Fails when the file exists but cannot be
+    /// read (LoadError keeps the message); the store is then empty and will not overwrite
+    /// that file. A missing file loads as an empty store.
+    virtual Outcome LoadFromFile(std::string fileName);
 
     const std::string& FileName() const { return fileName_; }
     bool Changed() const { return changed_; }
