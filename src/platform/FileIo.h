@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/Outcome.h"
+#include "platform/TempFile.h"
 
 namespace lintel {
 
@@ -28,7 +29,7 @@ public:
     static constexpr std::size_t kBufferSize = 28672;
 
     explicit AtomicFileWriter(std::string path);
-    ~AtomicFileWriter();  ///< removes the temporary file unless Commit succeeded
+    ~AtomicFileWriter() = default;  ///< removes the temporary file unless Commit succeeded
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
@@ -44,11 +45,9 @@ private:
     void Fail(const std::string& what, int error);
 
     std::string path_;
-    std::string tempPath_;
-    int fd_ = -1;
+    TempFile temp_;
     std::string buffer_;
     std::optional<std::string> error_;
-    bool committed_ = false;
 };
 
 }  // namespace lintel

@@ -6,20 +6,15 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "platform/Cp932.h"
+#include "platform/SystemError.h"
 
 namespace lintel {
 namespace {
 
 bool IsAbsolute(const char* path) {
     return path != nullptr && path[0] == '/';
-}
-
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
 }
 
 // `folder` + "/" + `name`, with the folder's trailing slashes dropped first.
@@ -87,14 +82,14 @@ Outcome MakeFolders(const std::string& path) {
         if (mkdir(prefix.c_str(), 0700) == 0 || errno == EEXIST) {
             continue;
         }
-        return Outcome::Failure(Reason("Cannot create the folder", prefix, errno));
+        return Outcome::Failure(SystemErrorMessage("Cannot create the folder", prefix, errno));
     }
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
-        return Outcome::Failure(Reason("Cannot use the folder", path, errno));
+        return Outcome::Failure(SystemErrorMessage("Cannot use the folder", path, errno));
     }
     if (!S_ISDIR(st.st_mode)) {
-        return Outcome::Failure(Reason("Cannot use the folder", path, ENOTDIR));
+        return Outcome::Failure(SystemErrorMessage("Cannot use the folder", path, ENOTDIR));
     }
     return {};
 }
