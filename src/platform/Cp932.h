@@ -21,6 +21,17 @@ inline std::string_view Cut(std::string_view text, std::size_t limit) {
     return text.size() <= limit ? text : text.substr(0, CutLength(text, limit));
 }
 
+/// `text` without the bytes of `blanks` at either end. `blanks` holds ASCII characters
+/// below '@' (blanks, control characters): no byte of a double-byte character is one of
+/// those, so trimming never splits a character.
+constexpr std::string_view Trim(std::string_view text, std::string_view blanks = " \t") {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 /// Folds the ASCII letters of single-byte characters to lower case. The second byte of a
 /// double-byte character is never folded, so two texts compare equal ignoring case exactly
 /// when their folds are equal. Letters beyond ASCII (full-width ones among them) keep

@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+#include "platform/Cp932.h"
+
 namespace lintel {
 namespace {
 
@@ -17,14 +19,8 @@ void SilenceLibcdio() {
 }  // namespace
 
 bool IsCueSheet(const std::string& path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) {
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return tail == ".cue";
+    return path.size() >= 4 &&
+           cp932::EqualsIgnoreCase(std::string_view(path).substr(path.size() - 4), ".cue");
 }
 
 CdioHandle OpenCdio(const std::string& source) {

@@ -1,6 +1,5 @@
 #include "platform/VirtualDisc.h"
 
-#include <cctype>
 #include <charconv>
 #include <vector>
 
@@ -30,25 +29,15 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 // Splits off the first blank-separated word of `rest`.
 std::string_view NextWord(std::string_view& rest) {
-    rest = Trim(rest);
+    rest = cp932::Trim(rest);
     std::size_t end = 0;
     while (end < rest.size() && !IsBlank(rest[end])) {
         ++end;
     }
     std::string_view word = rest.substr(0, end);
-    rest = Trim(rest.substr(end));
+    rest = cp932::Trim(rest.substr(end));
     return word;
 }
 
@@ -59,14 +48,6 @@ bool EndsInsideCharacter(std::string_view text) {
         i += cp932::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
     return i > text.size();
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
 }
 
 // A decimal field of one or two digits no greater than `max`.
@@ -119,7 +100,7 @@ void RequireEnd(std::string_view rest, std::size_t line) {
 
 // The optional "audio" or "data" after a track's time.
 bool ParseKind(std::string_view rest, std::size_t line) {
-    std::string kind = Lower(NextWord(rest));
+    std::string kind = cp932::FoldCase(NextWord(rest));
     RequireEnd(rest, line);
     if (kind.empty() || kind == "audio") {
         return false;
@@ -172,11 +153,11 @@ private:
                 throw Fault{LineMessage(line, "control character in the line")};
             }
         }
-        std::string_view rest = Trim(raw);
+        std::string_view rest = cp932::Trim(raw);
         if (rest.empty() || rest.front() == '#' || rest.front() == ';') {
             return;
         }
-        std::string key = Lower(NextWord(rest));
+        std::string key = cp932::FoldCase(NextWord(rest));
         if (key == "track" || key == "length") {
             AddTrack(key == "length", rest, line);
         } else if (key == "leadout") {
@@ -200,7 +181,7 @@ private:
             disc_.volumeSerial = serial;
         } else if (key == "cda") {
             Once(cdaLine_, line, key);
-            std::string value = Lower(NextWord(rest));
+            std::string value = cp932::FoldCase(NextWord(rest));
             RequireEnd(rest, line);
             if (value != "yes" && value != "no") {
                 throw Fault{LineMessage(line, "cda is \"yes\" or \"no\"")};

@@ -60,6 +60,16 @@ TEST(Cp932Cut, KeepsDoubleByteCharactersWhole) {
 
 // Only ASCII letters fold; a trail byte in the letter range never does, or ア (83 41)
 // would equal ヂ (83 61).
+TEST(Cp932Trim, DropsBlanksAtBothEndsOnly) {
+    EXPECT_EQ(Trim(" \t My Disc \t "), "My Disc");
+    EXPECT_EQ(Trim("  \x83\x5C  "), "\x83\x5C");  // a double-byte character whose trail is '\\'
+    EXPECT_EQ(Trim(" \t "), "");
+    EXPECT_EQ(Trim(""), "");
+    // Only the bytes asked for: a CR stays unless named.
+    EXPECT_EQ(Trim(" path\r"), "path\r");
+    EXPECT_EQ(Trim(" path\r", " \t\r"), "path");
+}
+
 TEST(Cp932Case, FoldsOnlySingleByteAsciiLetters) {
     EXPECT_TRUE(EqualsIgnoreCase("3A2F1", "3a2f1"));
     EXPECT_FALSE(EqualsIgnoreCase("\x83\x41", "\x83\x61"));
