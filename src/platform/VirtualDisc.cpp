@@ -121,6 +121,9 @@ std::uint32_t ParseTimeOrFail(std::string_view word, std::size_t line, const cha
     return frames;
 }
 
+// How the tracks of a description are given: all by their start or all by their length.
+enum class TrackGiven { ByStart, ByLength };
+
 class Parser {
 public:
     VirtualDisc Parse(std::string_view text) {
@@ -159,7 +162,7 @@ private:
         }
         std::string key = cp932::FoldCase(NextWord(rest));
         if (key == "track" || key == "length") {
-            AddTrack(key == "length", rest, line);
+            AddTrack(key == "length" ? TrackGiven::ByLength : TrackGiven::ByStart, rest, line);
         } else if (key == "leadout") {
             Once(leadOutLine_, line, key);
             leadOut_ = ParseTimeOrFail(NextWord(rest), line, "the lead-out");
@@ -215,16 +218,17 @@ private:
         disc_.volumeName = std::string(name);
     }
 
-    void AddTrack(bool byLength, std::string_view rest, std::size_t line) {
+    void AddTrack(TrackGiven given, std::string_view rest, std::size_t line) {
         if (static_cast<int>(disc_.toc.tracks.size()) == kMaxTracks) {
             throw Fault{LineMessage(line, "a disc holds at most 99 tracks")};
         }
-        if (!disc_.toc.tracks.empty() && byLength != byLength_) {
+        if (!disc_.toc.tracks.empty() && given != given_) {
             throw Fault{LineMessage(line,
                                     "tracks are given all by their start (\"track\") or "
                                     "all by their length (\"length\"), not both")};
         }
-        byLength_ = byLength;
+        given_ = given;
+        const bool byLength = given == TrackGiven::ByLength;
         std::uint32_t time = ParseTimeOrFail(NextWord(rest), line,
                                              byLength ? "a track's length" : "a track's start");
         CdTrack track;
@@ -260,7 +264,7 @@ private:
         if (toc.tracks.empty()) {
             throw Fault{atEnd + "the disc has no tracks"};
         }
-        if (byLength_) {
+        if (given_ == TrackGiven::ByLength) {
             if (leadOutLine_ != 0) {
                 throw Fault{LineMessage(leadOutLine_,
                                         "a disc given by track lengths ends "
@@ -292,7 +296,7 @@ private:
     }
 
     VirtualDisc disc_;
-    bool byLength_ = false;
+    TrackGiven given_ = TrackGiven::ByStart;
     std::uint32_t end_ = kLeadInFrames;
     std::uint32_t leadOut_ = 0;
     std::size_t leadOutLine_ = 0;

@@ -229,9 +229,9 @@ void TIniStore::Parse(std::string_view contents) {
     closeSection();
 }
 
-TSectionList::Section* TIniStore::FindSection(std::string_view section, bool create) {
+TSectionList::Section* TIniStore::FindSection(std::string_view section, IfMissing missing) {
     TSectionList::Section* found = sections_.Find(section);
-    if (found == nullptr && create) {
+    if (found == nullptr && missing == IfMissing::Create) {
         // The name is stored as the file can hold it, which may be a name already there:
         // on one line, its header (the name in brackets) within the line limit.
         const std::string stored =
@@ -246,7 +246,7 @@ TSectionList::Section* TIniStore::FindSection(std::string_view section, bool cre
 
 std::string TIniStore::ReadString(std::string_view section, std::string_view key,
                                   std::string_view def) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         if (auto span = FindKey(s->body, key)) {
             std::string_view line = std::string_view(s->body).substr(span->start, span->length);
             return std::string(cp932::Cut(line.substr(line.find('=') + 1), kMaxLine));
@@ -268,7 +268,7 @@ void TIniStore::WriteString(std::string_view section, std::string_view key,
     const std::string storedKey = WithoutLineBreaks(std::string(key));
     std::string full = storedKey + "=" + WithoutLineBreaks(std::string(value));
     std::string_view line = cp932::Cut(full, kMaxLine);
-    TSectionList::Section* s = FindSection(section, true);
+    TSectionList::Section* s = FindSection(section, IfMissing::Create);
     std::optional<LineSpan> span = FindKey(s->body, storedKey);
     if (!span) {
         s->body += line;
@@ -302,7 +302,7 @@ void TIniStore::WriteBool(std::string_view section, std::string_view key, bool v
 }
 
 void TIniStore::ReadSection(std::string_view section, TStringList& target) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         s->ForEachLine([&](std::string_view line) {
             std::size_t eq = line.find('=');
             target.emplace_back(eq == std::string_view::npos ? std::string_view()
@@ -319,20 +319,20 @@ void TIniStore::ReadSections(TStringList& target) {
 }
 
 void TIniStore::ReadSectionValues(std::string_view section, TStringList& target) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         s->ForEachLine([&](std::string_view line) { target.emplace_back(line); });
     }
 }
 
 void TIniStore::EraseSection(std::string_view section) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         sections_.Remove(s);
         changed_ = true;
     }
 }
 
 void TIniStore::DeleteKey(std::string_view section, std::string_view key) {
-    TSectionList::Section* s = FindSection(section, true);
+    TSectionList::Section* s = FindSection(section, IfMissing::Create);
     if (auto span = FindKey(s->body, key)) {
         s->body.erase(span->start, span->length + 2);
         changed_ = true;

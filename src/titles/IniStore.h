@@ -35,19 +35,19 @@ public:
     TIniStore& operator=(const TIniStore&) = delete;
 
     /// The value of `key` in `section`, else `def`. Never changes the store.
-    virtual std::string ReadString(std::string_view section, std::string_view key,
-                                   std::string_view def);
+    [[nodiscard]] virtual std::string ReadString(std::string_view section, std::string_view key,
+                                                 std::string_view def);
     /// Stores key=value, creating the section and the key when missing. An empty key
     /// erases the section when the section or the value is not empty, and writes the file
     /// back when all three are empty (throwing std::runtime_error if that fails).
     virtual void WriteString(std::string_view section, std::string_view key,
                              std::string_view value);
     /// Decimal with an optional sign, or hexadecimal after "$" or "0x"; else `def`.
-    virtual std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                                     std::int32_t def);
+    [[nodiscard]] virtual std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                                                   std::int32_t def);
     virtual void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     /// True for any non-zero integer; `def` when the value is missing or not a number.
-    virtual bool ReadBool(std::string_view section, std::string_view key, bool def);
+    [[nodiscard]] virtual bool ReadBool(std::string_view section, std::string_view key, bool def);
     virtual void WriteBool(std::string_view section, std::string_view key, bool value);
     /// Appends the key of every body line (text before the first "=", empty without one).
     virtual void ReadSection(std::string_view section, TStringList& target);
@@ -68,16 +68,18 @@ public:
     /// that file. A missing file loads as an empty store.
     virtual Outcome LoadFromFile(std::string fileName);
 
-    const std::string& FileName() const { return fileName_; }
-    bool Changed() const { return changed_; }
+    [[nodiscard]] const std::string& FileName() const { return fileName_; }
+    [[nodiscard]] bool Changed() const { return changed_; }
     /// The message of a failed load, if the last load failed.
-    const std::optional<std::string>& LoadError() const { return loadError_; }
+    [[nodiscard]] const std::optional<std::string>& LoadError() const { return loadError_; }
 
     /// Exactly the bytes UpdateFile writes: sections with body lines, CR LF line ends.
-    std::string Serialize() const;
+    [[nodiscard]] std::string Serialize() const;
 
 private:
-    TSectionList::Section* FindSection(std::string_view section, bool create);
+    enum class IfMissing { ReturnNull, Create };
+    /// The section named `section` ignoring case; when there is none, nullptr or a new one.
+    [[nodiscard]] TSectionList::Section* FindSection(std::string_view section, IfMissing missing);
     void Parse(std::string_view contents);
 
     std::string fileName_;
@@ -92,7 +94,7 @@ class TAppIniFile : public TIniStore {
 public:
     TAppIniFile();
     /// The file name the parameterless constructor uses, for the executable at `exe`.
-    static std::string FileNameFor(const std::string& exe);
+    [[nodiscard]] static std::string FileNameFor(const std::string& exe);
 };
 
 }  // namespace lintel

@@ -22,8 +22,8 @@ public:
         /// and a section usually loads and writes as one block.
         std::string body;
 
-        bool Empty() const { return body.empty(); }
-        std::size_t LineCount() const;
+        [[nodiscard]] bool Empty() const { return body.empty(); }
+        [[nodiscard]] std::size_t LineCount() const;
         /// Calls fn(line) for every body line in order.
         template <typename Fn>
         void ForEachLine(Fn fn) const {
@@ -42,24 +42,24 @@ public:
     };
 
     TSectionList();
-    std::size_t Count() const { return sections_.size(); }
-    const Section& operator[](std::size_t i) const { return *sections_[i]; }
+    [[nodiscard]] std::size_t Count() const { return sections_.size(); }
+    [[nodiscard]] const Section& operator[](std::size_t i) const { return *sections_[i]; }
 
     /// The section whose name equals `name` ignoring case, or nullptr. The section found
     /// last is tried first, since consecutive calls mostly address the same section.
-    Section* Find(std::string_view name);
+    [[nodiscard]] Section* Find(std::string_view name);
     /// Appends a section named exactly `name`. The caller has checked that Find fails;
     /// a name that matches an existing section throws std::logic_error.
     Section& Add(std::string_view name);
     /// Appends a section named `name` unless one matches it already: then nullptr.
-    Section* AddUnique(std::string_view name);
+    [[nodiscard]] Section* AddUnique(std::string_view name);
     /// The same with the name's hash known, as the loader does after Prefetch.
-    Section* AddUnique(std::string_view name, std::uint64_t hash);
+    [[nodiscard]] Section* AddUnique(std::string_view name, std::uint64_t hash);
     /// Starts fetching where a name of this hash goes, so that adding it later does not
     /// wait for memory.
     void Prefetch(std::uint64_t hash) const { index_.Prefetch(hash); }
     /// The hash of a name that all spellings equal to it ignoring case share.
-    static std::uint64_t HashName(std::string_view name);
+    [[nodiscard]] static std::uint64_t HashName(std::string_view name);
     /// Removes `section` (a pointer from Find or Add) with its body.
     void Remove(Section* section);
     void Clear();
@@ -72,7 +72,7 @@ private:
     /// loading a title database of many thousand discs quick.
     class Index {
     public:
-        Section* Find(std::string_view name, std::uint64_t hash) const;
+        [[nodiscard]] Section* Find(std::string_view name, std::uint64_t hash) const;
         /// Adds `section` unless a section of the same name is there: then returns that one.
         Section* Insert(Section* section, std::uint64_t hash);
         void Erase(const Section* section, std::uint64_t hash);

@@ -65,7 +65,7 @@ TEST_F(VirtualDrive, PlaysByTheClockAndStopsAtTheEnd) {
     // Many small steps add up exactly: the position is counted from where play began.
     for (int i = 0; i < 300; ++i) {
         clock_.Step(10ms);
-        drive.Position();
+        ASSERT_TRUE(drive.Position());
     }
     EXPECT_EQ(drive.Position(), Msf(0, 17, 0));
     clock_.Step(2999ms);
