@@ -94,8 +94,9 @@ public:
 
     /// Opens the tray (ending any play); fails when the drive cannot eject.
     [[nodiscard]] virtual bool OpenDoor() = 0;
-    /// Closes the tray; the disc in it, if any, is read afresh.
-    [[nodiscard]] virtual bool CloseDoor() = 0;
+    /// Closes the tray; the disc in it, if any, is read afresh. Not [[nodiscard]]: the
+    /// player's close-tray command does not look at the answer.
+    virtual bool CloseDoor() = 0;
 };
 
 /// Finds the back end behind an element name: "E:" names a drive by its letter, the empty

@@ -48,7 +48,7 @@ public:
     [[nodiscard]] bool Seek(std::uint32_t frame) override;
 
     [[nodiscard]] bool OpenDoor() override;
-    [[nodiscard]] bool CloseDoor() override;
+    bool CloseDoor() override;
 
 private:
     /// Reads the sub-channel and follows play with it; `playing` gets the position of a

@@ -62,7 +62,7 @@ public:
     [[nodiscard]] bool OpenDoor() override;
     /// Closes the tray and reads the description file again, so the disc may have been
     /// swapped while the tray was open. Closing a closed tray does nothing.
-    [[nodiscard]] bool CloseDoor() override;
+    bool CloseDoor() override;
 
     /// Why the drive holds no disc (the description's error, naming its line), or empty.
     [[nodiscard]] const std::string& DiscError() const { return discError_; }

@@ -126,8 +126,8 @@ TEST_F(IniStoreTest, IntegersAcceptDecimalAndBothHexForms) {
 // The changed flag moves only on a real change; reads never create anything.
 TEST_F(IniStoreTest, ChangedOnlyByARealChange) {
     auto store = Open("[C]\r\nName=abc\r\n");
-    store->ReadString("New", "key", "x");
-    store->ReadInteger("C", "none", 1);
+    EXPECT_EQ(store->ReadString("New", "key", "x"), "x");
+    EXPECT_EQ(store->ReadInteger("C", "none", 1), 1);
     store->DeleteKey("C", "none");
     store->EraseSection("none");
     EXPECT_FALSE(store->Changed());
