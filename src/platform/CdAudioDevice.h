@@ -45,6 +45,15 @@ struct CdToc {
     [[nodiscard]] std::uint32_t StartOf(int t) const {
         return t > TrackCount() ? leadOut : tracks.at(static_cast<std::size_t>(t - 1)).start;
     }
+    /// True when play from `from` up to `to` (exclusive) covers at least one frame and lies
+    /// between the start of track 1 and the lead-out: the range every drive accepts.
+    [[nodiscard]] bool CanPlay(std::uint32_t from, std::uint32_t to) const {
+        return from < to && from >= StartOf(1) && to <= leadOut;
+    }
+    /// True when `frame` is a place a drive can seek to: track 1's start to the lead-out.
+    [[nodiscard]] bool CanSeek(std::uint32_t frame) const {
+        return frame >= StartOf(1) && frame <= leadOut;
+    }
     bool operator==(const CdToc&) const = default;
 };
 

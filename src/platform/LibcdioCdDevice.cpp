@@ -138,7 +138,7 @@ std::optional<std::uint32_t> LibcdioCdDevice::Position() {
 
 bool LibcdioCdDevice::Play(std::uint32_t from, std::uint32_t to) {
     const std::optional<CdToc> toc = ReadToc();
-    if (!toc || from >= to || from < toc->StartOf(1) || to > toc->leadOut) {
+    if (!toc || !toc->CanPlay(from, to)) {
         return false;
     }
     if (!drive_->Play(from, to)) {
@@ -174,7 +174,7 @@ bool LibcdioCdDevice::Seek(std::uint32_t frame) {
     // The kernel has no seek for these drives: the device remembers where the next play
     // starts, and a play or pause in progress ends.
     const std::optional<CdToc> toc = ReadToc();
-    if (!toc || frame < toc->StartOf(1) || frame > toc->leadOut) {
+    if (!toc || !toc->CanSeek(frame)) {
         return false;
     }
     const std::optional<std::uint8_t> status = ReadAudioStatus(nullptr);
