@@ -1,22 +1,28 @@
-# The two set-up commands of the README: `make run` and `make test`.
+# The two set-up commands of the README, `make run` and `make test`, and the others.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test run bench fuzz format clean
+.PHONY: all build test run bench fuzz format check-format clean
 
 all: build
 
+# The program with its tests and benchmarks.
 build:
-	@tools/deps.sh test
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	@tools/deps.sh build test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-run: build
+# A run needs the program alone: a new build folder is set up without the tests, so neither
+# GoogleTest nor Google Benchmark is needed; one that `make test` set up keeps them.
+run:
+	@tools/deps.sh build run
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DBUILD_TESTING=OFF)
+	cmake --build $(BUILD) -j$(JOBS) --target lintel
 	@tools/run.sh $(BUILD)
 
 bench:
@@ -27,7 +33,7 @@ bench:
 
 fuzz:
 	@tools/deps.sh fuzz
-	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLINTEL_FUZZ=ON \
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLINTEL_FUZZ=ON -DBUILD_TESTING=OFF \
 	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 	cmake --build build-fuzz -j$(JOBS) --target lintel_fuzzers
 	@for f in build-fuzz/fuzz/fuzz_*; do \
@@ -38,8 +44,15 @@ fuzz:
 	        "build-fuzz/corpus/$$(basename $$f)" fuzz/seeds/$$(basename $$f) || exit 1; \
 	done
 
+SOURCES = find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0
+
 format:
-	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@tools/deps.sh format
+	$(SOURCES) | xargs -0 clang-format -i
+
+check-format:
+	@tools/deps.sh format
+	$(SOURCES) | xargs -0 clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-bench build-fuzz
+	rm -rf build build-bench build-fuzz build-program

@@ -174,7 +174,7 @@ void BM_WriteBack(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         store.WriteInteger("Config", "TimerInt", ++n);
-        if (store.UpdateFile()) {
+        if (!store.UpdateFile().Ok()) {
             state.SkipWithError("write-back failed");
         }
     }

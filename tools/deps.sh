@@ -1,23 +1,41 @@
 #!/usr/bin/env bash
-# Makes sure the Debian packages a make target needs are installed.
-# Usage: tools/deps.sh build|test|run|bench|fuzz
+# Makes sure the Debian packages that the given needs call for are installed.
+# Usage: tools/deps.sh NEED...
+#   build   compile and link the program
+#   test    build the tests and benchmarks, and the tools the tests drive (Xvfb, openbox,
+#           xdotool, trayer, ...)
+#   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
+#           without a display a virtual screen, a window manager and a screenshot
+#   format  clang-format, which the CI run checks the sources with
+#   bench   build the benchmarks
+#   fuzz    build and run the libFuzzer targets (clang)
 # As root the missing packages are installed with apt-get; otherwise the exact
 # apt-get line is printed and the script fails, so make stops before building.
 set -euo pipefail
 
-build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libiso9660-dev libasound2-dev
-       libxcb1-dev libgtest-dev libgmock-dev libbenchmark-dev)
-desktop=(xvfb openbox xdotool x11-utils imagemagick fonts-ipafont-gothic trayer)
+build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libxcb1-dev)
+test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
+# The bar's Japanese fonts; Xvfb, openbox, xdotool, xprop (x11-utils) and ImageMagick's
+# import for a run without a display. The tests use all of them and a tray (trayer).
+run=(fonts-ipafont-gothic xvfb openbox xdotool x11-utils imagemagick)
 
-case "${1:-}" in
-    build|bench) wanted=("${build[@]}") ;;
-    test|run) wanted=("${build[@]}" "${desktop[@]}") ;;
-    fuzz) wanted=("${build[@]}" clang libclang-rt-dev) ;;
-    *) echo "usage: $0 build|test|run|bench|fuzz" >&2; exit 2 ;;
-esac
+usage="usage: $0 build|test|run|format|bench|fuzz..."
+[[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
+wanted=()
+for need in "$@"; do
+    case "$need" in
+        build) wanted+=("${build[@]}") ;;
+        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer) ;;
+        run) wanted+=("${run[@]}") ;;
+        format) wanted+=(clang-format) ;;
+        bench) wanted+=("${build[@]}" "${test_libs[@]}") ;;
+        fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
+        *) echo "$usage" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
-for pkg in "${wanted[@]}"; do
+for pkg in $(printf '%s\n' "${wanted[@]}" | sort -u); do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done

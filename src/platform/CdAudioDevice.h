@@ -39,10 +39,20 @@ struct CdToc {
     std::vector<CdTrack> tracks;
     std::uint32_t leadOut = 0;  ///< absolute frame just after the last track
 
-    int TrackCount() const { return static_cast<int>(tracks.size()); }
-    /// Start of track t (1-based); the lead-out for t = count + 1. t must be in range.
-    std::uint32_t StartOf(int t) const {
-        return t > TrackCount() ? leadOut : tracks[static_cast<std::size_t>(t - 1)].start;
+    [[nodiscard]] int TrackCount() const { return static_cast<int>(tracks.size()); }
+    /// Start of track t (1-based); the lead-out for any t beyond the last track. A t below
+    /// 1 throws std::out_of_range rather than read before the table.
+    [[nodiscard]] std::uint32_t StartOf(int t) const {
+        return t > TrackCount() ? leadOut : tracks.at(static_cast<std::size_t>(t - 1)).start;
+    }
+    /// True when play from `from` up to `to` (exclusive) covers at least one frame and lies
+    /// between the start of track 1 and the lead-out: the range every drive accepts.
+    [[nodiscard]] bool CanPlay(std::uint32_t from, std::uint32_t to) const {
+        return from < to && from >= StartOf(1) && to <= leadOut;
+    }
+    /// True when `frame` is a place a drive can seek to: track 1's start to the lead-out.
+    [[nodiscard]] bool CanSeek(std::uint32_t frame) const {
+        return frame >= StartOf(1) && frame <= leadOut;
     }
     bool operator==(const CdToc&) const = default;
 };
@@ -63,37 +73,38 @@ public:
     /// this process or another, can open the same drive. Returns nothing on success, else
     /// the reason as a message for the user (code page 932). An empty drive or an open
     /// tray does not make Open fail.
-    virtual std::optional<std::string> Open() = 0;
+    [[nodiscard]] virtual std::optional<std::string> Open() = 0;
     /// Releases the drive. Closing a device that is not open does nothing.
     virtual void Close() = 0;
-    virtual bool IsOpen() const = 0;
+    [[nodiscard]] virtual bool IsOpen() const = 0;
 
     /// What the drive can do; valid after a successful Open.
-    virtual CdCapabilities Capabilities() const = 0;
+    [[nodiscard]] virtual CdCapabilities Capabilities() const = 0;
 
     /// The table of contents of the disc in the drive; nullopt without a readable disc.
-    virtual std::optional<CdToc> ReadToc() = 0;
+    [[nodiscard]] virtual std::optional<CdToc> ReadToc() = 0;
     /// The drive's mode now. A play that reached its end reports Stopped.
-    virtual CdMode Mode() = 0;
+    [[nodiscard]] virtual CdMode Mode() = 0;
     /// The current position in absolute frames; nullopt without a disc.
-    virtual std::optional<std::uint32_t> Position() = 0;
+    [[nodiscard]] virtual std::optional<std::uint32_t> Position() = 0;
 
     /// Plays from frame `from` up to frame `to` (exclusive) and returns at once; play
     /// stops by itself at `to`, leaving the position there. Fails when the range is empty
     /// or outside the disc.
-    virtual bool Play(std::uint32_t from, std::uint32_t to) = 0;
+    [[nodiscard]] virtual bool Play(std::uint32_t from, std::uint32_t to) = 0;
     /// Ends play; the position stays where play stopped.
-    virtual bool Stop() = 0;
+    [[nodiscard]] virtual bool Stop() = 0;
     /// Holds play at the current position; fails unless playing.
-    virtual bool Pause() = 0;
+    [[nodiscard]] virtual bool Pause() = 0;
     /// Continues a paused play towards its old end; fails unless paused.
-    virtual bool Resume() = 0;
+    [[nodiscard]] virtual bool Resume() = 0;
     /// Moves to `frame` without playing (play or pause in progress ends there).
-    virtual bool Seek(std::uint32_t frame) = 0;
+    [[nodiscard]] virtual bool Seek(std::uint32_t frame) = 0;
 
     /// Opens the tray (ending any play); fails when the drive cannot eject.
-    virtual bool OpenDoor() = 0;
-    /// Closes the tray; the disc in it, if any, is read afresh.
+    [[nodiscard]] virtual bool OpenDoor() = 0;
+    /// Closes the tray; the disc in it, if any, is read afresh. Not [[nodiscard]]: the
+    /// player's close-tray command does not look at the answer.
     virtual bool CloseDoor() = 0;
 };
 
@@ -105,8 +116,8 @@ public:
     virtual ~CdDeviceFactory() = default;
     /// The device for `elementName`, not yet open; or nullptr with `error` set to a
     /// message for the user (code page 932) when no CD drive answers to that name.
-    virtual std::unique_ptr<CdAudioDevice> DeviceFor(const std::string& elementName,
-                                                     std::string& error) = 0;
+    [[nodiscard]] virtual std::unique_ptr<CdAudioDevice> DeviceFor(const std::string& elementName,
+                                                                   std::string& error) = 0;
 };
 
 }  // namespace lintel

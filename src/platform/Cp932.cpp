@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 namespace lintel::cp932 {
 namespace {
@@ -43,11 +44,23 @@ std::string Convert(const char* to, const char* from, std::string_view input,
         if (rc != static_cast<std::size_t>(-1)) {
             break;
         }
+        // Either would make the loop spin forever (or read past the input), so both are
+        // checked in every build: a buffer too small for one character, and a repair that
+        // skips nothing or more than is left.
         if (error == E2BIG) {
+            if (dst == buffer.data()) {
+                iconv_close(cd);
+                throw std::logic_error("conversion buffer too small for one character");
+            }
             continue;
         }
         // EILSEQ or EINVAL: repair and start afresh after the bad sequence.
         Repair r = repair(input.substr(pos));
+        if (r.skip == 0 || r.skip > input.size() - pos) {
+            iconv_close(cd);
+            throw std::logic_error("conversion repair skips " + std::to_string(r.skip) + " of " +
+                                   std::to_string(input.size() - pos) + " bytes");
+        }
         out += r.replacement;
         pos += r.skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -160,8 +173,9 @@ std::u16string Decode(std::string_view bytes) {
 }
 
 std::string ToUtf8(std::string_view bytes) {
-    return Convert("UTF-8", "UTF-16LE", ToUtf16Le(Decode(bytes)),
-                   [](std::string_view) { return Repair{2, "\xEF\xBF\xBD"}; });
+    return Convert("UTF-8", "UTF-16LE", ToUtf16Le(Decode(bytes)), [](std::string_view) {
+        return Repair{2, "\xEF\xBF\xBD"};
+    });
 }
 
 Encoded Encode(std::u16string_view text) {

@@ -7,6 +7,6 @@ namespace lintel {
 
 /// The absolute path of the running executable, symbolic links resolved (the file as the
 /// file system lists it). Empty if the system cannot tell.
-std::string ExecutablePath();
+[[nodiscard]] std::string ExecutablePath();
 
 }  // namespace lintel

@@ -8,21 +8,16 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "platform/Cp932.h"
+#include "platform/SystemError.h"
 
 namespace lintel {
 namespace {
 
-std::string SystemMessage(const std::string& what, const std::string& path, int error) {
-    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
-}
-
 // The file a write to `path` must replace: the target of a symbolic link, else `path`.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         std::vector<char> resolved(PATH_MAX + 1);
         if (realpath(path.c_str(), resolved.data()) != nullptr) {
@@ -30,12 +25,6 @@ std::string ResolveTarget(const std::string& path) {
         }
     }
     return path;
-}
-
-mode_t NewFileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -47,14 +36,13 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
         if (errno == ENOENT) {
             return ReadStatus::Missing;
         }
-        error = SystemMessage("Cannot read", path, errno);
+        error = SystemErrorMessage("Cannot read", path, errno);
         return ReadStatus::Failed;
     }
     // Read straight into the result; the size is only a hint, as the file may change.
-    struct stat st{};
-    std::size_t expected = fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
-                               ? static_cast<std::size_t>(st.st_size)
-                               : 0;
+    struct stat st {};
+    std::size_t expected =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
     std::size_t used = 0;
     contents.resize(expected + 1);  // one byte more shows the end without another call
     for (;;) {
@@ -66,7 +54,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
             continue;
         }
         if (n < 0) {
-            error = SystemMessage("Cannot read", path, errno);
+            error = SystemErrorMessage("Cannot read", path, errno);
             close(fd);
             contents.clear();
             return ReadStatus::Failed;
@@ -81,30 +69,16 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& contents, std::st
     return ReadStatus::Read;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(ResolveTarget(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(ResolveTarget(path)), temp_(path_) {
     buffer_.reserve(kBufferSize);
-    std::string pattern = path_ + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = mkostemp(name.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        Fail("Cannot write", errno);
+    if (temp_.Fd() < 0) {
+        Fail("Cannot write", temp_.CreateError());
         return;
     }
-    tempPath_ = name.data();
-    struct stat old{};
+    struct stat old {};
     mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-    if (fchmod(fd_, mode) != 0) {
+    if (fchmod(temp_.Fd(), mode) != 0) {
         Fail("Cannot write", errno);
-    }
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-    if (fd_ >= 0) {
-        close(fd_);
-    }
-    if (!committed_ && !tempPath_.empty()) {
-        unlink(tempPath_.c_str());
     }
 }
 
@@ -126,7 +100,7 @@ void AtomicFileWriter::Write(std::string_view bytes) {
 void AtomicFileWriter::Flush() {
     std::size_t done = 0;
     while (done < buffer_.size() && !error_) {
-        ssize_t n = write(fd_, buffer_.data() + done, buffer_.size() - done);
+        ssize_t n = write(temp_.Fd(), buffer_.data() + done, buffer_.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -141,28 +115,27 @@ void AtomicFileWriter::Flush() {
 
 void AtomicFileWriter::Fail(const std::string& what, int error) {
     if (!error_) {
-        error_ = SystemMessage(what, path_, error);
+        error_ = SystemErrorMessage(what, path_, error);
     }
 }
 
-std::optional<std::string> AtomicFileWriter::Commit() {
+Outcome AtomicFileWriter::Commit() {
     if (!error_) {
         Flush();
     }
-    if (!error_ && fsync(fd_) != 0) {
+    if (!error_ && fsync(temp_.Fd()) != 0) {
         Fail("Cannot write", errno);
     }
-    if (fd_ >= 0 && close(fd_) != 0) {
+    if (temp_.Close() != 0) {
         Fail("Cannot write", errno);
     }
-    fd_ = -1;
-    if (!error_ && rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    if (!error_ && rename(temp_.Path().c_str(), path_.c_str()) != 0) {
         Fail("Cannot replace", errno);
     }
     if (error_) {
-        return error_;
+        return Outcome::Failure(*error_);
     }
-    committed_ = true;
+    temp_.Keep();
     // Make the rename itself durable; a failure here no longer endangers the old data.
     std::string folder = path_.substr(0, path_.find_last_of('/') + 1);
     int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -170,7 +143,7 @@ std::optional<std::string> AtomicFileWriter::Commit() {
         fsync(dir);
         close(dir);
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace lintel

@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Outcome.h"
+#include "platform/TempFile.h"
+
 namespace lintel {
 
 /// What became of reading a file.
@@ -26,27 +29,25 @@ public:
     static constexpr std::size_t kBufferSize = 28672;
 
     explicit AtomicFileWriter(std::string path);
-    ~AtomicFileWriter();  ///< removes the temporary file unless Commit succeeded
+    ~AtomicFileWriter() = default;  ///< removes the temporary file unless Commit succeeded
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void Write(std::string_view bytes);
 
-    /// Flushes, syncs and renames the temporary file over the target. Returns nothing on
-    /// success, else a message (code page 932) naming the file and the system's reason.
-    /// The first error of Write is reported here.
-    std::optional<std::string> Commit();
+    /// Flushes, syncs and renames the temporary file over the target. On failure the
+    /// message (code page 932) names the file and the system's reason; the first error of
+    /// Write is reported here.
+    Outcome Commit();
 
 private:
     void Flush();
     void Fail(const std::string& what, int error);
 
     std::string path_;
-    std::string tempPath_;
-    int fd_ = -1;
+    TempFile temp_;
     std::string buffer_;
     std::optional<std::string> error_;
-    bool committed_ = false;
 };
 
 }  // namespace lintel

@@ -6,68 +6,24 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include "platform/Cp932.h"
+#include "platform/SystemError.h"
+#include "platform/TempFile.h"
 
 namespace lintel {
 namespace {
 
 using Status = CopyResult::Status;
 
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
-}
-
 CopyResult Failure(const std::string& what, const std::string& path, int error) {
-    return {Status::Failed, Reason(what, path, error)};
+    return {Status::Failed, SystemErrorMessage(what, path, error)};
 }
 
 bool Exists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
 }
-
-mode_t NewFileMode() {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// Closes a descriptor and removes a temporary file when the copy gives up half-way.
-class TempFile {
-public:
-    explicit TempFile(const std::string& target) {
-        std::string pattern = target + ".XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        fd_ = mkostemp(name.data(), O_CLOEXEC);
-        if (fd_ >= 0) {
-            path_ = name.data();
-        }
-    }
-    ~TempFile() {
-        Close();
-        if (!path_.empty()) {
-            unlink(path_.c_str());
-        }
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int Fd() const { return fd_; }
-    const std::string& Path() const { return path_; }
-    int Close() {
-        int result = fd_ >= 0 ? close(fd_) : 0;
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_ = -1;
-    std::string path_;
-};
 
 // Writes all of `size` bytes, retrying after interruptions and short writes.
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -114,7 +70,7 @@ bool FileExists(const std::string& path) {
 
 CopyResult CopyFileNoOverwrite(const std::string& from, const std::string& to) {
     if (Exists(to)) {
-        return {Status::TargetExists, Reason("Will not replace", to, EEXIST)};
+        return {Status::TargetExists, SystemErrorMessage("Will not replace", to, EEXIST)};
     }
     int source = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (source < 0) {
@@ -127,11 +83,12 @@ CopyResult CopyFileNoOverwrite(const std::string& from, const std::string& to) {
         return Failure("Not a plain file", from, S_ISREG(st.st_mode) ? error : EINVAL);
     }
 
+    // Its name goes when the copy ends: after the link the target keeps the file, and
+    // after the rename the name is gone already.
     TempFile temp(to);
     if (temp.Fd() < 0) {
-        int error = errno;
         close(source);
-        return Failure("Cannot write", to, error);
+        return Failure("Cannot write", to, temp.CreateError());
     }
     if (fchmod(temp.Fd(), NewFileMode()) != 0) {
         int error = errno;
@@ -164,7 +121,7 @@ CopyResult CopyFileNoOverwrite(const std::string& from, const std::string& to) {
     }
     if (int error = PlaceWithoutReplacing(temp.Path(), to)) {
         if (error == EEXIST) {
-            return {Status::TargetExists, Reason("Will not replace", to, EEXIST)};
+            return {Status::TargetExists, SystemErrorMessage("Will not replace", to, EEXIST)};
         }
         return Failure("Cannot write", to, error);
     }

@@ -7,7 +7,7 @@ namespace lintel {
 
 /// True when `path` names a regular file, after following symbolic links. A folder, a
 /// device or a dangling link is not a file.
-bool FileExists(const std::string& path);
+[[nodiscard]] bool FileExists(const std::string& path);
 
 /// What became of a copy.
 struct CopyResult {
@@ -19,7 +19,7 @@ struct CopyResult {
     Status status;
     std::string error;  ///< the reason (code page 932) unless the status is Copied
 
-    bool Ok() const { return status == Status::Copied; }
+    [[nodiscard]] bool Ok() const { return status == Status::Copied; }
 };
 
 /// Copies the regular file `from` to `to`, failing when anything (a file, a folder, even

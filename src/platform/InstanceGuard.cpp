@@ -7,19 +7,15 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <utility>
 
 #include "platform/Cp932.h"
 #include "platform/Executable.h"
+#include "platform/SystemError.h"
 #include "platform/SystemFolder.h"
 
 namespace lintel {
 namespace {
-
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
-}
 
 bool IsFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
@@ -74,21 +70,24 @@ InstanceGuard InstanceGuard::Acquire(const std::string& name, const std::string&
     // Anyone who may write to the folder could swap the lock file under us.
     struct stat dir {};
     if (stat(folder.c_str(), &dir) != 0) {
-        return {Status::Failed, path, Reason("Cannot use the folder", folder, errno), -1};
+        return {Status::Failed, path, SystemErrorMessage("Cannot use the folder", folder, errno),
+                -1};
     }
     if (!S_ISDIR(dir.st_mode) || (dir.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        return {Status::Failed, path, Reason("Unsafe folder for the lock", folder, EPERM), -1};
+        return {Status::Failed, path,
+                SystemErrorMessage("Unsafe folder for the lock", folder, EPERM), -1};
     }
 
     // O_NONBLOCK keeps a planted FIFO from hanging the open; O_NOFOLLOW refuses a link.
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0) {
-        return {Status::Failed, path, Reason("Cannot open the lock file", path, errno), -1};
+        return {Status::Failed, path, SystemErrorMessage("Cannot open the lock file", path, errno),
+                -1};
     }
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        return {Status::Failed, path, Reason("Not a plain file", path, EINVAL), -1};
+        return {Status::Failed, path, SystemErrorMessage("Not a plain file", path, EINVAL), -1};
     }
     for (;;) {
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -102,7 +101,7 @@ InstanceGuard InstanceGuard::Acquire(const std::string& name, const std::string&
         if (error == EWOULDBLOCK) {
             return {Status::AnotherRunning, path, {}, -1};
         }
-        return {Status::Failed, path, Reason("Cannot lock", path, error), -1};
+        return {Status::Failed, path, SystemErrorMessage("Cannot lock", path, error), -1};
     }
 }
 

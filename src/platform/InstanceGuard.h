@@ -22,11 +22,11 @@ public:
     /// `folder`. The lock file is `folder`/`name`.lock, opened without following a
     /// symbolic link and never inherited by programs this process starts. A name that is
     /// empty, "." or "..", or holds "/" fails, as does a folder that others may write to.
-    static InstanceGuard Acquire(const std::string& name, const std::string& folder);
+    [[nodiscard]] static InstanceGuard Acquire(const std::string& name, const std::string& folder);
 
     /// Takes the guard named after the running executable's file name, with its lock
     /// file in RuntimeFolder().
-    static InstanceGuard AcquireForProgram();
+    [[nodiscard]] static InstanceGuard AcquireForProgram();
 
     InstanceGuard(InstanceGuard&& other) noexcept;
     InstanceGuard& operator=(InstanceGuard&& other) noexcept;
@@ -36,12 +36,12 @@ public:
     /// copy lock a new file while a second one still holds the old one.
     ~InstanceGuard();
 
-    Status GetStatus() const { return status_; }
-    bool Held() const { return status_ == Status::Acquired; }
+    [[nodiscard]] Status GetStatus() const { return status_; }
+    [[nodiscard]] bool Held() const { return status_ == Status::Acquired; }
     /// Why the guard failed (code page 932); empty unless the status is Failed.
-    const std::string& Error() const { return error_; }
+    [[nodiscard]] const std::string& Error() const { return error_; }
     /// The lock file's path (empty when the name was refused).
-    const std::string& LockPath() const { return path_; }
+    [[nodiscard]] const std::string& LockPath() const { return path_; }
 
     /// Releases the guard now; the status becomes Failed with an empty error.
     void Release();

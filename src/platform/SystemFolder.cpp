@@ -6,20 +6,15 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "platform/Cp932.h"
+#include "platform/SystemError.h"
 
 namespace lintel {
 namespace {
 
 bool IsAbsolute(const char* path) {
     return path != nullptr && path[0] == '/';
-}
-
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return cp932::FromUtf8(what + " " + path + ": " + std::strerror(error)).bytes;
 }
 
 // `folder` + "/" + `name`, with the folder's trailing slashes dropped first.
@@ -58,9 +53,8 @@ FolderResult Made(const std::string& path) {
     if (path.empty()) {
         return {{}, "No home folder is known for this user"};
     }
-    std::string error = MakeFolders(path);
-    if (!error.empty()) {
-        return {{}, error};
+    if (const Outcome made = MakeFolders(path); !made.Ok()) {
+        return {{}, made.Error()};
     }
     return {path, {}};
 }
@@ -77,9 +71,9 @@ std::string SystemFolderPath(const char* xdgConfigHome, const char* home) {
     return {};
 }
 
-std::string MakeFolders(const std::string& path) {
+Outcome MakeFolders(const std::string& path) {
     if (path.empty() || path[0] != '/') {
-        return "Not an absolute folder: " + path;
+        return Outcome::Failure("Not an absolute folder: " + path);
     }
     std::size_t pos = 0;
     while (pos != std::string::npos) {
@@ -88,14 +82,14 @@ std::string MakeFolders(const std::string& path) {
         if (mkdir(prefix.c_str(), 0700) == 0 || errno == EEXIST) {
             continue;
         }
-        return Reason("Cannot create the folder", prefix, errno);
+        return Outcome::Failure(SystemErrorMessage("Cannot create the folder", prefix, errno));
     }
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
-        return Reason("Cannot use the folder", path, errno);
+        return Outcome::Failure(SystemErrorMessage("Cannot use the folder", path, errno));
     }
     if (!S_ISDIR(st.st_mode)) {
-        return Reason("Cannot use the folder", path, ENOTDIR);
+        return Outcome::Failure(SystemErrorMessage("Cannot use the folder", path, ENOTDIR));
     }
     return {};
 }

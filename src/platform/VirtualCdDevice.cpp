@@ -142,7 +142,7 @@ std::optional<std::uint32_t> VirtualCdDevice::Position() {
 }
 
 bool VirtualCdDevice::Play(std::uint32_t from, std::uint32_t to) {
-    if (!HasDisc() || from >= to || from < disc_->toc.StartOf(1) || to > disc_->toc.leadOut) {
+    if (!HasDisc() || !disc_->toc.CanPlay(from, to)) {
         return false;
     }
     position_ = from;
@@ -185,7 +185,7 @@ bool VirtualCdDevice::Resume() {
 }
 
 bool VirtualCdDevice::Seek(std::uint32_t frame) {
-    if (!HasDisc() || frame < disc_->toc.StartOf(1) || frame > disc_->toc.leadOut) {
+    if (!HasDisc() || !disc_->toc.CanSeek(frame)) {
         return false;
     }
     state_ = State::Stopped;

@@ -18,13 +18,13 @@ class CdClock {
 public:
     virtual ~CdClock() = default;
     /// Time since an arbitrary fixed point; never goes back.
-    virtual std::chrono::milliseconds Now() const = 0;
+    [[nodiscard]] virtual std::chrono::milliseconds Now() const = 0;
 };
 
 /// The system's monotonic clock, for the program.
 class SteadyCdClock : public CdClock {
 public:
-    std::chrono::milliseconds Now() const override;
+    [[nodiscard]] std::chrono::milliseconds Now() const override;
 };
 
 class VirtualCdDevice : public CdAudioDevice {
@@ -45,28 +45,28 @@ public:
     /// Takes an exclusive lock on the lock file (released by the system even when the
     /// process dies) and reads the disc description; a missing or bad description opens
     /// the drive without a medium.
-    std::optional<std::string> Open() override;
+    [[nodiscard]] std::optional<std::string> Open() override;
     void Close() override;
-    bool IsOpen() const override { return lockFd_ >= 0; }
-    CdCapabilities Capabilities() const override { return {settings_.canEject}; }
+    [[nodiscard]] bool IsOpen() const override { return lockFd_ >= 0; }
+    [[nodiscard]] CdCapabilities Capabilities() const override { return {settings_.canEject}; }
 
-    std::optional<CdToc> ReadToc() override;
-    CdMode Mode() override;
-    std::optional<std::uint32_t> Position() override;
+    [[nodiscard]] std::optional<CdToc> ReadToc() override;
+    [[nodiscard]] CdMode Mode() override;
+    [[nodiscard]] std::optional<std::uint32_t> Position() override;
 
-    bool Play(std::uint32_t from, std::uint32_t to) override;
-    bool Stop() override;
-    bool Pause() override;
-    bool Resume() override;
-    bool Seek(std::uint32_t frame) override;
-    bool OpenDoor() override;
+    [[nodiscard]] bool Play(std::uint32_t from, std::uint32_t to) override;
+    [[nodiscard]] bool Stop() override;
+    [[nodiscard]] bool Pause() override;
+    [[nodiscard]] bool Resume() override;
+    [[nodiscard]] bool Seek(std::uint32_t frame) override;
+    [[nodiscard]] bool OpenDoor() override;
     /// Closes the tray and reads the description file again, so the disc may have been
     /// swapped while the tray was open. Closing a closed tray does nothing.
     bool CloseDoor() override;
 
     /// Why the drive holds no disc (the description's error, naming its line), or empty.
-    const std::string& DiscError() const { return discError_; }
-    bool TrayOpen() const { return trayOpen_; }
+    [[nodiscard]] const std::string& DiscError() const { return discError_; }
+    [[nodiscard]] bool TrayOpen() const { return trayOpen_; }
 
 private:
     enum class State { Stopped, Playing, Paused };
@@ -75,7 +75,7 @@ private:
     void Unload();
     /// Brings the playing position up to the clock; a play that reached its end stops.
     void Advance();
-    bool HasDisc() const { return IsOpen() && !trayOpen_ && disc_.has_value(); }
+    [[nodiscard]] bool HasDisc() const { return IsOpen() && !trayOpen_ && disc_.has_value(); }
     std::string DriveLabel() const;
 
     Settings settings_;

@@ -1,6 +1,5 @@
 #include "platform/VirtualDisc.h"
 
-#include <cctype>
 #include <charconv>
 #include <vector>
 
@@ -30,25 +29,15 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 // Splits off the first blank-separated word of `rest`.
 std::string_view NextWord(std::string_view& rest) {
-    rest = Trim(rest);
+    rest = cp932::Trim(rest);
     std::size_t end = 0;
     while (end < rest.size() && !IsBlank(rest[end])) {
         ++end;
     }
     std::string_view word = rest.substr(0, end);
-    rest = Trim(rest.substr(end));
+    rest = cp932::Trim(rest.substr(end));
     return word;
 }
 
@@ -59,14 +48,6 @@ bool EndsInsideCharacter(std::string_view text) {
         i += cp932::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
     return i > text.size();
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
 }
 
 // A decimal field of one or two digits no greater than `max`.
@@ -119,7 +100,7 @@ void RequireEnd(std::string_view rest, std::size_t line) {
 
 // The optional "audio" or "data" after a track's time.
 bool ParseKind(std::string_view rest, std::size_t line) {
-    std::string kind = Lower(NextWord(rest));
+    std::string kind = cp932::FoldCase(NextWord(rest));
     RequireEnd(rest, line);
     if (kind.empty() || kind == "audio") {
         return false;
@@ -139,6 +120,9 @@ std::uint32_t ParseTimeOrFail(std::string_view word, std::size_t line, const cha
     }
     return frames;
 }
+
+// How the tracks of a description are given: all by their start or all by their length.
+enum class TrackGiven { ByStart, ByLength };
 
 class Parser {
 public:
@@ -172,13 +156,13 @@ private:
                 throw Fault{LineMessage(line, "control character in the line")};
             }
         }
-        std::string_view rest = Trim(raw);
+        std::string_view rest = cp932::Trim(raw);
         if (rest.empty() || rest.front() == '#' || rest.front() == ';') {
             return;
         }
-        std::string key = Lower(NextWord(rest));
+        std::string key = cp932::FoldCase(NextWord(rest));
         if (key == "track" || key == "length") {
-            AddTrack(key == "length", rest, line);
+            AddTrack(key == "length" ? TrackGiven::ByLength : TrackGiven::ByStart, rest, line);
         } else if (key == "leadout") {
             Once(leadOutLine_, line, key);
             leadOut_ = ParseTimeOrFail(NextWord(rest), line, "the lead-out");
@@ -200,7 +184,7 @@ private:
             disc_.volumeSerial = serial;
         } else if (key == "cda") {
             Once(cdaLine_, line, key);
-            std::string value = Lower(NextWord(rest));
+            std::string value = cp932::FoldCase(NextWord(rest));
             RequireEnd(rest, line);
             if (value != "yes" && value != "no") {
                 throw Fault{LineMessage(line, "cda is \"yes\" or \"no\"")};
@@ -234,16 +218,17 @@ private:
         disc_.volumeName = std::string(name);
     }
 
-    void AddTrack(bool byLength, std::string_view rest, std::size_t line) {
+    void AddTrack(TrackGiven given, std::string_view rest, std::size_t line) {
         if (static_cast<int>(disc_.toc.tracks.size()) == kMaxTracks) {
             throw Fault{LineMessage(line, "a disc holds at most 99 tracks")};
         }
-        if (!disc_.toc.tracks.empty() && byLength != byLength_) {
+        if (!disc_.toc.tracks.empty() && given != given_) {
             throw Fault{LineMessage(line,
                                     "tracks are given all by their start (\"track\") or "
                                     "all by their length (\"length\"), not both")};
         }
-        byLength_ = byLength;
+        given_ = given;
+        const bool byLength = given == TrackGiven::ByLength;
         std::uint32_t time = ParseTimeOrFail(NextWord(rest), line,
                                              byLength ? "a track's length" : "a track's start");
         CdTrack track;
@@ -279,7 +264,7 @@ private:
         if (toc.tracks.empty()) {
             throw Fault{atEnd + "the disc has no tracks"};
         }
-        if (byLength_) {
+        if (given_ == TrackGiven::ByLength) {
             if (leadOutLine_ != 0) {
                 throw Fault{LineMessage(leadOutLine_,
                                         "a disc given by track lengths ends "
@@ -311,7 +296,7 @@ private:
     }
 
     VirtualDisc disc_;
-    bool byLength_ = false;
+    TrackGiven given_ = TrackGiven::ByStart;
     std::uint32_t end_ = kLeadInFrames;
     std::uint32_t leadOut_ = 0;
     std::size_t leadOutLine_ = 0;

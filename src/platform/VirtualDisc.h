@@ -37,10 +37,10 @@ struct VirtualDiscResult {
 
 /// Parses the text of a disc description. Never throws for bad input: every fault,
 /// absurd values among them, comes back as an error naming its line.
-VirtualDiscResult ParseVirtualDisc(std::string_view text);
+[[nodiscard]] VirtualDiscResult ParseVirtualDisc(std::string_view text);
 
 /// Reads and parses the disc description in the file at `path`. A missing or unreadable
 /// file is an error that names the file.
-VirtualDiscResult LoadVirtualDisc(const std::string& path);
+[[nodiscard]] VirtualDiscResult LoadVirtualDisc(const std::string& path);
 
 }  // namespace lintel

@@ -32,20 +32,22 @@ inline constexpr std::uint32_t kIsoFirstDescriptorSector = 16;
 /// the frames part of track 1's start and the disc's length in frames (lead-out minus
 /// track 1's start). So it equals the identity computed from the track table. A disc
 /// without tracks has serial 0.
-std::uint32_t AudioVolumeSerial(std::span<const std::uint32_t> trackStarts, std::uint32_t leadOut);
+[[nodiscard]] std::uint32_t AudioVolumeSerial(std::span<const std::uint32_t> trackStarts,
+                                              std::uint32_t leadOut);
 
 /// True when `sector` (at least 2,048 bytes) is an ISO 9660 primary volume descriptor:
 /// type 1, standard identifier "CD001", version 1.
-bool IsPrimaryVolumeDescriptor(std::span<const unsigned char> sector);
+[[nodiscard]] bool IsPrimaryVolumeDescriptor(std::span<const unsigned char> sector);
 
 /// The serial number of an ISO 9660 volume from its 2,048-byte primary volume descriptor:
 /// byte j of the serial (j = 0 the most significant) is the sum, modulo 256, of the bytes
 /// at positions 4k + j. Bytes after the first 2,048 are ignored.
-std::uint32_t IsoVolumeSerial(std::span<const unsigned char> descriptor);
+[[nodiscard]] std::uint32_t IsoVolumeSerial(std::span<const unsigned char> descriptor);
 
 /// The volume name and serial of an ISO 9660 volume: its volume identifier (32 bytes at
 /// offset 40) without trailing blanks and NUL bytes, and IsoVolumeSerial. Nothing when
 /// `descriptor` is not a primary volume descriptor.
-std::optional<VolumeInformation> IsoVolumeInformation(std::span<const unsigned char> descriptor);
+[[nodiscard]] std::optional<VolumeInformation> IsoVolumeInformation(
+    std::span<const unsigned char> descriptor);
 
 }  // namespace lintel

@@ -92,7 +92,9 @@ std::optional<std::string> TBarEngine::FormDestroy() {
     settingsReady_ = false;
     std::optional<std::string> error;
     if (player_.settings != nullptr) {
-        error = player_.settings->UpdateFile();
+        if (const Outcome written = player_.settings->UpdateFile(); !written.Ok()) {
+            error = written.Error();
+        }
         player_.settings.reset();  // after a failure its release tries once more, to stderr
     }
     player_.cdcore.CloseDevice();

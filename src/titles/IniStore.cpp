@@ -117,198 +117,20 @@ void EmitFile(const TSectionList& sections, Sink sink) {
 
 }  // namespace
 
-// ---- TSectionList ----------------------------------------------------------------
-
-std::size_t TSectionList::Section::LineCount() const {
-    std::size_t count = 0;
-    for (char c : body) {
-        count += c == '\n';
-    }
-    return count;
-}
-
-std::uint64_t TSectionList::HashName(std::string_view name) {
-    // FNV-1a over the folded bytes, so names equal ignoring case hash alike.
-    std::uint64_t hash = 1469598103934665603ull;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        auto c = static_cast<unsigned char>(name[i]);
-        if (cp932::IsLeadByte(c) && i + 1 < name.size()) {
-            hash = (hash ^ c) * 1099511628211ull;
-            c = static_cast<unsigned char>(name[++i]);
-        } else if (c >= 'A' && c <= 'Z') {
-            c = static_cast<unsigned char>(c - 'A' + 'a');
-        }
-        hash = (hash ^ c) * 1099511628211ull;
-    }
-    // FNV's low bits depend only on the inputs' low bits; the index picks slots by them.
-    hash ^= hash >> 33;
-    hash *= 0xff51afd7ed558ccdull;
-    hash ^= hash >> 33;
-    return hash;
-}
-
-TSectionList::TSectionList() = default;
-
-void TSectionList::Reserve(std::size_t count) {
-    index_.Reserve(count);
-}
-
-TSectionList::Section* TSectionList::Find(std::string_view name) {
-    if (cursor_ != nullptr && cp932::EqualsIgnoreCase(cursor_->name, name)) {
-        return cursor_;
-    }
-    Section* found = index_.Find(name, HashName(name));
-    if (found != nullptr) {
-        cursor_ = found;
-    }
-    return found;
-}
-
-TSectionList::Section& TSectionList::Add(std::string_view name) {
-    Section* section = AddUnique(name);
-    if (section == nullptr) {
-        // Two sections under one name would make lookups depend on the cursor.
-        throw std::logic_error("a section named like an existing one was added");
-    }
-    return *section;
-}
-
-TSectionList::Section* TSectionList::AddUnique(std::string_view name) {
-    return AddUnique(name, HashName(name));
-}
-
-TSectionList::Section* TSectionList::AddUnique(std::string_view name, std::uint64_t hash) {
-    auto section = std::make_unique<Section>(Section{std::string(name), {}});
-    if (index_.Insert(section.get(), hash) != nullptr) {
-        return nullptr;
-    }
-    sections_.push_back(std::move(section));
-    cursor_ = sections_.back().get();
-    return cursor_;
-}
-
-void TSectionList::Remove(Section* section) {
-    index_.Erase(section, HashName(section->name));
-    if (cursor_ == section) {
-        cursor_ = nullptr;
-    }
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
-        if (it->get() == section) {
-            sections_.erase(it);
-            break;
-        }
-    }
-}
-
-void TSectionList::Clear() {
-    index_.Clear();
-    sections_.clear();
-    cursor_ = nullptr;
-}
-
-// ---- TSectionList::Index: linear probing, deletion by shifting back ------------------
-
-TSectionList::Section* TSectionList::Index::Find(std::string_view name, std::uint64_t hash) const {
-    if (count_ == 0) {
-        return nullptr;
-    }
-    for (std::size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
-        const Slot& slot = slots_[i];
-        if (slot.section == nullptr) {
-            return nullptr;
-        }
-        if (slot.hash == hash && cp932::EqualsIgnoreCase(slot.section->name, name)) {
-            return slot.section;
-        }
-    }
-}
-
-TSectionList::Section* TSectionList::Index::Insert(Section* section, std::uint64_t hash) {
-    if ((count_ + 1) * 2 > slots_.size()) {
-        Grow(std::max<std::size_t>(16, slots_.size() * 2));
-    }
-    std::size_t i = Home(hash);
-    for (; slots_[i].section != nullptr; i = (i + 1) & (slots_.size() - 1)) {
-        if (slots_[i].hash == hash &&
-            cp932::EqualsIgnoreCase(slots_[i].section->name, section->name)) {
-            return slots_[i].section;
-        }
-    }
-    slots_[i] = Slot{hash, section};
-    ++count_;
-    return nullptr;
-}
-
-void TSectionList::Index::Erase(const Section* section, std::uint64_t hash) {
-    if (count_ == 0) {
-        return;
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t hole = Home(hash);
-    while (slots_[hole].section != section) {
-        if (slots_[hole].section == nullptr) {
-            return;  // not indexed
-        }
-        hole = (hole + 1) & mask;
-    }
-    // Shift later members of the probe run back into the hole, so that every lookup
-    // still meets its section before a free slot.
-    for (std::size_t next = (hole + 1) & mask; slots_[next].section != nullptr;
-         next = (next + 1) & mask) {
-        const std::size_t home = Home(slots_[next].hash);
-        const bool homeAfterHole = ((next - home) & mask) < ((next - hole) & mask);
-        if (!homeAfterHole) {
-            slots_[hole] = slots_[next];
-            hole = next;
-        }
-    }
-    slots_[hole] = Slot{};
-    --count_;
-}
-
-void TSectionList::Index::Reserve(std::size_t count) {
-    std::size_t capacity = 16;
-    while (capacity < count * 2) {
-        capacity *= 2;
-    }
-    if (capacity > slots_.size()) {
-        Grow(capacity);
-    }
-}
-
-void TSectionList::Index::Grow(std::size_t capacity) {
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(capacity, Slot{});
-    for (const Slot& slot : old) {
-        if (slot.section != nullptr) {
-            std::size_t i = Home(slot.hash);
-            while (slots_[i].section != nullptr) {
-                i = (i + 1) & (capacity - 1);
-            }
-            slots_[i] = slot;
-        }
-    }
-}
-
-void TSectionList::Index::Clear() {
-    slots_.clear();
-    count_ = 0;
-}
-
 // ---- TIniStore -------------------------------------------------------------------
 
 TIniStore::TIniStore(std::string fileName) {
-    LoadFromFile(std::move(fileName));
+    static_cast<void>(LoadFromFile(std::move(fileName)));  // a failure stays in LoadError
     changed_ = false;
 }
 
 TIniStore::~TIniStore() {
-    if (auto error = UpdateFile()) {
-        std::fprintf(stderr, "%s\n", cp932::ToUtf8(*error).c_str());
+    if (const Outcome written = UpdateFile(); !written.Ok()) {
+        std::fprintf(stderr, "%s\n", cp932::ToUtf8(written.Error()).c_str());
     }
 }
 
-std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
+Outcome TIniStore::LoadFromFile(std::string fileName) {
     fileName_ = std::move(fileName);
     sections_.Clear();
     loadError_.reset();
@@ -316,15 +138,15 @@ std::optional<std::string> TIniStore::LoadFromFile(std::string fileName) {
     std::string error;
     switch (ReadWholeFile(fileName_, contents, error)) {
         case ReadStatus::Missing:
-            return std::nullopt;
+            return {};
         case ReadStatus::Failed:
             loadError_ = error;
-            return loadError_;
+            return Outcome::Failure(error);
         case ReadStatus::Read:
             break;
     }
     Parse(contents);
-    return std::nullopt;
+    return {};
 }
 
 void TIniStore::Parse(std::string_view contents) {
@@ -407,9 +229,9 @@ void TIniStore::Parse(std::string_view contents) {
     closeSection();
 }
 
-TSectionList::Section* TIniStore::FindSection(std::string_view section, bool create) {
+TSectionList::Section* TIniStore::FindSection(std::string_view section, IfMissing missing) {
     TSectionList::Section* found = sections_.Find(section);
-    if (found == nullptr && create) {
+    if (found == nullptr && missing == IfMissing::Create) {
         // The name is stored as the file can hold it, which may be a name already there:
         // on one line, its header (the name in brackets) within the line limit.
         const std::string stored =
@@ -424,7 +246,7 @@ TSectionList::Section* TIniStore::FindSection(std::string_view section, bool cre
 
 std::string TIniStore::ReadString(std::string_view section, std::string_view key,
                                   std::string_view def) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         if (auto span = FindKey(s->body, key)) {
             std::string_view line = std::string_view(s->body).substr(span->start, span->length);
             return std::string(cp932::Cut(line.substr(line.find('=') + 1), kMaxLine));
@@ -438,15 +260,15 @@ void TIniStore::WriteString(std::string_view section, std::string_view key,
     if (key.empty()) {
         if (!section.empty() || !value.empty()) {
             EraseSection(section);
-        } else if (auto error = UpdateFile()) {
-            throw std::runtime_error(*error);
+        } else if (const Outcome written = UpdateFile(); !written.Ok()) {
+            throw std::runtime_error(written.Error());
         }
         return;
     }
     const std::string storedKey = WithoutLineBreaks(std::string(key));
     std::string full = storedKey + "=" + WithoutLineBreaks(std::string(value));
     std::string_view line = cp932::Cut(full, kMaxLine);
-    TSectionList::Section* s = FindSection(section, true);
+    TSectionList::Section* s = FindSection(section, IfMissing::Create);
     std::optional<LineSpan> span = FindKey(s->body, storedKey);
     if (!span) {
         s->body += line;
@@ -480,7 +302,7 @@ void TIniStore::WriteBool(std::string_view section, std::string_view key, bool v
 }
 
 void TIniStore::ReadSection(std::string_view section, TStringList& target) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         s->ForEachLine([&](std::string_view line) {
             std::size_t eq = line.find('=');
             target.emplace_back(eq == std::string_view::npos ? std::string_view()
@@ -497,20 +319,20 @@ void TIniStore::ReadSections(TStringList& target) {
 }
 
 void TIniStore::ReadSectionValues(std::string_view section, TStringList& target) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         s->ForEachLine([&](std::string_view line) { target.emplace_back(line); });
     }
 }
 
 void TIniStore::EraseSection(std::string_view section) {
-    if (TSectionList::Section* s = FindSection(section, false)) {
+    if (TSectionList::Section* s = FindSection(section, IfMissing::ReturnNull)) {
         sections_.Remove(s);
         changed_ = true;
     }
 }
 
 void TIniStore::DeleteKey(std::string_view section, std::string_view key) {
-    TSectionList::Section* s = FindSection(section, true);
+    TSectionList::Section* s = FindSection(section, IfMissing::Create);
     if (auto span = FindKey(s->body, key)) {
         s->body.erase(span->start, span->length + 2);
         changed_ = true;
@@ -535,26 +357,27 @@ std::string TIniStore::Serialize() const {
     return bytes;
 }
 
-std::optional<std::string> TIniStore::UpdateFile() {
+Outcome TIniStore::UpdateFile() {
     if (!changed_) {
-        return std::nullopt;
+        return {};
     }
     if (!fileName_.empty()) {
         if (loadError_) {
             // What is on disk could not be read, so writing would replace the user's data
             // with only this run's changes.
-            return cp932::FromUtf8("Not saved: " + fileName_ +
-                                   " could not be read at start-up and is left as it was")
-                .bytes;
+            return Outcome::Failure(
+                cp932::FromUtf8("Not saved: " + fileName_ +
+                                " could not be read at start-up and is left as it was")
+                    .bytes);
         }
         AtomicFileWriter writer(fileName_);
         EmitFile(sections_, [&](std::string_view chunk) { writer.Write(chunk); });
-        if (auto error = writer.Commit()) {
-            return error;
+        if (Outcome committed = writer.Commit(); !committed.Ok()) {
+            return committed;
         }
     }
     changed_ = false;
-    return std::nullopt;
+    return {};
 }
 
 // ---- TAppIniFile -----------------------------------------------------------------

@@ -37,7 +37,7 @@ struct DiscLabelAffixes {
 };
 
 /// The affixes for a disc with this title and artist.
-DiscLabelAffixes DiscLabelAffixesFor(std::string_view title, std::string_view artist);
+[[nodiscard]] DiscLabelAffixes DiscLabelAffixesFor(std::string_view title, std::string_view artist);
 
 /// A record as loaded for display: what the bar keeps as TitleLines, Title and Artist.
 struct LoadedTitleRecord {
@@ -49,17 +49,17 @@ struct LoadedTitleRecord {
 
 /// The value of the first line of `lines` whose key (the text before its first "=")
 /// equals `key` ignoring case; empty when there is none.
-std::string TitleLineValue(const TStringList& lines, std::string_view key);
+[[nodiscard]] std::string TitleLineValue(const TStringList& lines, std::string_view key);
 
 /// The key of a track's name: the zero-based track index in decimal ("0" for track 1).
-std::string TrackKey(int index);
+[[nodiscard]] std::string TrackKey(int index);
 
 /// The name of track `track` (counted from 1) in `lines`; empty when missing.
-std::string TrackName(const TStringList& lines, int track);
+[[nodiscard]] std::string TrackName(const TStringList& lines, int track);
 
 /// True when the section `discId` has an "EntryType" whose value is not "-1". An empty
 /// identity names no record.
-bool TitleRecordExists(TIniStore& store, std::string_view discId);
+[[nodiscard]] bool TitleRecordExists(TIniStore& store, std::string_view discId);
 
 /// Writes the default record for `discId`: "EntryType" 1, "artist" "new artist", "title"
 /// "new disk", "numtracks" and one "Track <n>" name per track. Values already under these
@@ -91,7 +91,7 @@ TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
 
 /// Reads the record of `discId`: its body lines, title, artist and the label affixes. An
 /// absent section gives empty lines and texts.
-LoadedTitleRecord LoadTitleRecord(TIniStore& store, std::string_view discId);
+[[nodiscard]] LoadedTitleRecord LoadTitleRecord(TIniStore& store, std::string_view discId);
 
 /// Stores the title editor's result: "artist", "title" and the names of tracks
 /// 1..trackCount from `editedLines` (a missing one is written empty), then reloads.
@@ -109,9 +109,9 @@ void SetTitleLineValue(TStringList& lines, std::string_view key, std::string_vie
 
 /// The track list box's line of the track with zero-based `index`: its number with at
 /// least two digits, ": " and its name from `lines` ("03: " and the third track's name).
-std::string TrackListItem(const TStringList& lines, int index);
+[[nodiscard]] std::string TrackListItem(const TStringList& lines, int index);
 
 /// The items of a track list box: TrackListItem for tracks 1..trackCount.
-TStringList FillTrackList(const TStringList& lines, int trackCount);
+[[nodiscard]] TStringList FillTrackList(const TStringList& lines, int trackCount);
 
 }  // namespace lintel

@@ -305,7 +305,7 @@ TEST_F(BarSettingsTest, DefaultsSavedInOrderAsCodePage932) {
     {
         TIniStore store(path);
         SaveConfig(store, LoadConfig(store, TBarEdge::Bottom));
-        ASSERT_FALSE(store.UpdateFile().has_value());
+        ASSERT_TRUE(store.UpdateFile().Ok());
     }
     const std::string font = "Name=" + kGothic932 + "\r\n";
     const std::string expected =

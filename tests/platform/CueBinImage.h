@@ -20,6 +20,10 @@ struct ImageTrack {
 
 inline constexpr std::size_t kRawSectorSize = 2352;
 
+/// Tracks of 1000, 2000 and 3000 sectors: starts 00:02:00, 00:15:25, 00:42:00.
+inline const std::vector<ImageTrack> kThreeAudioTracks = {
+    {false, 1000}, {false, 2000}, {false, 3000}};
+
 /// A primary volume descriptor that is zero but for its header and its volume identifier
 /// `label`, padded with blanks.
 inline std::vector<unsigned char> PrimaryVolumeDescriptor(const char* label) {

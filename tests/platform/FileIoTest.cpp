@@ -1,16 +1,17 @@
-#include "platform/FileIo.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "platform/FileIo.h"
 #include "support/FileSizeLimit.h"
+#include "support/OutcomeCheck.h"
 #include "support/TempDir.h"
 
 namespace lintel {
 namespace {
 
+using test::Done;
 using test::FileSizeLimit;
 using test::ReadBytes;
 using test::TempDir;
@@ -46,10 +47,10 @@ TEST(AtomicFileWriter, ReplacesTheFileKeepingItsPermissions) {
     {
         AtomicFileWriter writer(path);
         writer.Write(std::string(AtomicFileWriter::kBufferSize * 2 + 5, 'x'));
-        EXPECT_EQ(writer.Commit(), std::nullopt);
+        EXPECT_TRUE(Done(writer.Commit()));
     }
     EXPECT_EQ(ReadBytes(path).size(), AtomicFileWriter::kBufferSize * 2 + 5);
-    struct stat st{};
+    struct stat st {};
     stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(FilesIn(dir), 1u);  // no temporary file left behind
@@ -61,7 +62,7 @@ TEST(AtomicFileWriter, WritesThroughASymbolicLink) {
     std::filesystem::create_symlink(target, dir.File("lintel.ini"));
     AtomicFileWriter writer(dir.File("lintel.ini"));
     writer.Write("new");
-    ASSERT_EQ(writer.Commit(), std::nullopt);
+    ASSERT_TRUE(Done(writer.Commit()));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("lintel.ini")));
     EXPECT_EQ(ReadBytes(target), "new");
 }
@@ -71,16 +72,16 @@ TEST(AtomicFileWriter, WritesThroughASymbolicLink) {
 TEST(AtomicFileWriter, FailureLeavesTheOldFileIntact) {
     TempDir dir;
     std::string path = dir.Write("lintel.ini", "precious");
-    std::optional<std::string> error;
+    Outcome committed;
     {
         FileSizeLimit limit(1000);
         AtomicFileWriter writer(path);
         writer.Write(std::string(100000, 'x'));
-        error = writer.Commit();
+        committed = writer.Commit();
     }
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find(path), std::string::npos);
-    EXPECT_NE(error->find("too large"), std::string::npos);
+    ASSERT_FALSE(committed.Ok());
+    EXPECT_NE(committed.Error().find(path), std::string::npos);
+    EXPECT_NE(committed.Error().find("too large"), std::string::npos);
     EXPECT_EQ(ReadBytes(path), "precious");
     EXPECT_EQ(FilesIn(dir), 1u);
 }
@@ -89,9 +90,9 @@ TEST(AtomicFileWriter, MissingFolderIsReported) {
     TempDir dir;
     AtomicFileWriter writer(dir.File("gone/lintel.ini"));
     writer.Write("x");
-    auto error = writer.Commit();
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->find("No such file"), std::string::npos);
+    const Outcome committed = writer.Commit();
+    ASSERT_FALSE(committed.Ok());
+    EXPECT_NE(committed.Error().find("No such file"), std::string::npos);
 }
 
 }  // namespace

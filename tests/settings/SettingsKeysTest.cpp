@@ -146,7 +146,7 @@ TEST(SettingKeysAccess, JapaneseDefaultIsWrittenAsCodePage932) {
     {
         TIniStore store(path);
         WriteString(store, TSetting::TbFontName, ReadString(store, TSetting::TbFontName));
-        ASSERT_FALSE(store.UpdateFile().has_value());
+        ASSERT_TRUE(store.UpdateFile().Ok());
     }
     EXPECT_EQ(test::ReadBytes(path), "[TimeBar]\r\nFontName=" + kGothic932 + "\r\n\r\n");
 }

@@ -4,12 +4,14 @@
 #include <memory>
 
 #include "platform/Cp932.h"
+#include "support/OutcomeCheck.h"
 #include "support/TempDir.h"
 #include "titles/TitleRecords.h"
 
 namespace lintel {
 namespace {
 
+using test::Done;
 using test::ReadBytes;
 using test::TempDir;
 using ::testing::Contains;
@@ -209,7 +211,7 @@ TEST_F(TitleRecordsTest, SaveWritesNamesAndKeepsEverythingElse) {
     EXPECT_EQ(saved.artist, "Someone");
 
     // The store writes it back, and a new store finds it again.
-    ASSERT_EQ(store.UpdateFile(), std::nullopt);
+    ASSERT_TRUE(Done(store.UpdateFile()));
     TIniStore reopened(store.FileName());
     EXPECT_EQ(LoadTitleRecord(reopened, "0a3f").lines, saved.lines);
 }

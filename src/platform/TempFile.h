@@ -1,0 +1,41 @@
+// A temporary file beside the file it is to become, so that the final step (a rename or a
+// link) stays within one file system and cannot leave a half-written target.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace lintel {
+
+/// The permissions a new file gets under the process's umask (0666 less the mask).
+[[nodiscard]] mode_t NewFileMode();
+
+/// A file created empty as `target` + ".XXXXXX" (a unique suffix), opened for writing and
+/// never inherited by programs this process starts. It is closed and removed with this
+/// object unless Keep was called.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    /// The descriptor; negative when the file could not be created.
+    [[nodiscard]] int Fd() const { return fd_; }
+    /// Why the file could not be created (an errno value); 0 when it was.
+    [[nodiscard]] int CreateError() const { return createError_; }
+    /// The file's name; empty when it could not be created.
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    /// Closes the descriptor; the result of close(), or 0 when already closed.
+    int Close();
+    /// The file has become the target under the target's name: leave that name alone.
+    void Keep() { path_.clear(); }
+
+private:
+    int fd_ = -1;
+    int createError_ = 0;
+    std::string path_;
+};
+
+}  // namespace lintel

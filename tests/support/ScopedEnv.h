@@ -1,0 +1,38 @@
+// Sets or unsets an environment variable for one scope, then puts back what was there.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace lintel::test {
+
+class ScopedEnv {
+public:
+    /// Sets `name` to `value`, or unsets it when `value` is null.
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            setenv(name_, old_->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace lintel::test
