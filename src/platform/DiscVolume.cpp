@@ -35,23 +35,6 @@ std::optional<VolumeInformation> IsoVolumeOf(CdIo_t* cdio, const CdToc& toc) {
 
 }  // namespace
 
-std::optional<DiscVolume> AudioDiscVolume(const CdToc& toc) {
-    std::vector<std::uint32_t> starts;
-    bool audio = false;
-    for (const CdTrack& track : toc.tracks) {
-        starts.push_back(track.start);
-        audio = audio || !track.data;
-    }
-    if (!audio) {
-        return std::nullopt;
-    }
-    DiscVolume volume;
-    volume.info.name = kAudioVolumeName;
-    volume.info.serial = AudioVolumeSerial(starts, toc.leadOut);
-    volume.track01Cda = !toc.tracks.front().data;
-    return volume;
-}
-
 std::optional<DiscVolume> ReadDiscVolume(const std::string& source) {
     if (!IsCueSheet(source)) {
         const int fd = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

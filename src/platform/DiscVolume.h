@@ -11,19 +11,9 @@
 
 namespace lintel {
 
-/// What a disc's root reports.
-struct DiscVolume {
-    VolumeInformation info;
-    bool track01Cda = false;
-};
-
 /// Reads the volume of the disc in the drive or image at `source`; nothing when the drive
 /// is empty, its tray is open, or the disc cannot be read. Opened without the exclusive
 /// claim, so it reads a drive that a player holds.
 [[nodiscard]] std::optional<DiscVolume> ReadDiscVolume(const std::string& source);
-
-/// The volume of a disc with table of contents `toc` whose data tracks hold no ISO 9660
-/// volume: "Audio CD" with the audio serial when it has an audio track, else nothing.
-[[nodiscard]] std::optional<DiscVolume> AudioDiscVolume(const CdToc& toc);
 
 }  // namespace lintel

@@ -217,23 +217,12 @@ std::optional<TDriveTable::Volume> TDriveTable::ReadVolume(std::string_view root
         return std::nullopt;
     }
     const VirtualDiscResult loaded = LoadVirtualDisc(drive->path);
-    if (!loaded.disc || loaded.disc->toc.tracks.empty()) {
+    const std::optional<DiscVolume> volume =
+        loaded.disc ? VirtualDiscVolume(*loaded.disc) : std::nullopt;
+    if (!volume) {
         return std::nullopt;
     }
-    const VirtualDisc& disc = *loaded.disc;
-    const bool track01 = disc.track01Cda.value_or(!disc.toc.tracks.front().data);
-    if (disc.volumeName) {
-        return Volume{{*disc.volumeName, disc.volumeSerial.value_or(0)}, track01};
-    }
-    const std::optional<DiscVolume> audio = AudioDiscVolume(disc.toc);
-    if (!audio) {
-        return std::nullopt;  // data tracks only and no volume: nothing readable
-    }
-    Volume volume{audio->info, track01};
-    if (disc.volumeSerial) {
-        volume.info.serial = *disc.volumeSerial;
-    }
-    return volume;
+    return Volume{volume->info, volume->track01Cda};
 }
 
 std::optional<VolumeInformation> TDriveTable::GetVolumeInformation(std::string_view root) const {

@@ -336,4 +336,23 @@ VirtualDiscResult LoadVirtualDisc(const std::string& path) {
     return result;
 }
 
+std::optional<DiscVolume> VirtualDiscVolume(const VirtualDisc& disc) {
+    if (disc.toc.tracks.empty()) {
+        return std::nullopt;
+    }
+    const bool track01 = disc.track01Cda.value_or(!disc.toc.tracks.front().data);
+    if (disc.volumeName) {
+        return DiscVolume{{*disc.volumeName, disc.volumeSerial.value_or(0)}, track01};
+    }
+    std::optional<DiscVolume> volume = AudioDiscVolume(disc.toc);
+    if (!volume) {
+        return std::nullopt;  // data tracks only and no volume: nothing readable
+    }
+    volume->track01Cda = track01;
+    if (disc.volumeSerial) {
+        volume->info.serial = *disc.volumeSerial;
+    }
+    return volume;
+}
+
 }  // namespace lintel

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/CdAudioDevice.h"
+#include "platform/VolumeSerial.h"
 
 namespace lintel {
 
@@ -42,5 +43,11 @@ struct VirtualDiscResult {
 /// Reads and parses the disc description in the file at `path`. A missing or unreadable
 /// file is an error that names the file.
 [[nodiscard]] VirtualDiscResult LoadVirtualDisc(const std::string& path);
+
+/// What the root of a drive holding `disc` reports: the volume it states, else what a real
+/// drive reports for its table of contents ("Audio CD" and the audio serial, a stated
+/// serial taking its place); nothing for a disc without tracks, or with data tracks only
+/// and no volume.
+[[nodiscard]] std::optional<DiscVolume> VirtualDiscVolume(const VirtualDisc& disc);
 
 }  // namespace lintel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/CdTime.h"
 
@@ -64,6 +65,23 @@ std::optional<VolumeInformation> IsoVolumeInformation(std::span<const unsigned c
     info.name.assign(reinterpret_cast<const char*>(descriptor.data() + kLabelOffset), length);
     info.serial = IsoVolumeSerial(descriptor);
     return info;
+}
+
+std::optional<DiscVolume> AudioDiscVolume(const CdToc& toc) {
+    std::vector<std::uint32_t> starts;
+    bool audio = false;
+    for (const CdTrack& track : toc.tracks) {
+        starts.push_back(track.start);
+        audio = audio || !track.data;
+    }
+    if (!audio) {
+        return std::nullopt;
+    }
+    DiscVolume volume;
+    volume.info.name = kAudioVolumeName;
+    volume.info.serial = AudioVolumeSerial(starts, toc.leadOut);
+    volume.track01Cda = !toc.tracks.front().data;
+    return volume;
 }
 
 }  // namespace lintel

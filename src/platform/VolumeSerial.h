@@ -8,12 +8,20 @@
 #include <span>
 #include <string>
 
+#include "platform/CdAudioDevice.h"
+
 namespace lintel {
 
 /// What the root of a drive reports about the disc in it.
 struct VolumeInformation {
     std::string name;  ///< volume name, code page 932 bytes
     std::uint32_t serial = 0;
+};
+
+/// What a disc's root reports.
+struct DiscVolume {
+    VolumeInformation info;
+    bool track01Cda = false;
 };
 
 /// The volume name every disc without a file system reports.
@@ -49,5 +57,9 @@ inline constexpr std::uint32_t kIsoFirstDescriptorSector = 16;
 /// `descriptor` is not a primary volume descriptor.
 [[nodiscard]] std::optional<VolumeInformation> IsoVolumeInformation(
     std::span<const unsigned char> descriptor);
+
+/// The volume of a disc with table of contents `toc` whose data tracks hold no ISO 9660
+/// volume: "Audio CD" with the audio serial when it has an audio track, else nothing.
+[[nodiscard]] std::optional<DiscVolume> AudioDiscVolume(const CdToc& toc);
 
 }  // namespace lintel

@@ -53,7 +53,9 @@ TEST_F(BarEngineTest, OtherVolumeNamesGiveTheTrackTableIdentity) {
 // The track-table identity of discs of three, two and one tracks. The real drives report
 // these same numbers as the audio serials of such discs (VolumeSerialTest), so titles
 // stored under the one form are found under the other, for short discs as well.
-TEST_F(BarEngineTest, TrackTableIdentityOfLongAndShortDiscs) {
+// An audio disc's volume serial is its track-table identity, so titles stored under the
+// one form are found under the other, for short discs as well.
+TEST_F(BarEngineTest, AudioCdSerialEqualsTheTrackTableIdentity) {
     const std::pair<const char*, const char*> discs[] = {
         {"track 00:02:00\ntrack 04:26:50\ntrack 08:53:25\nleadout 13:20:00\n", "C514B"},
         {kTwoTracks, "363E9"},
@@ -61,6 +63,8 @@ TEST_F(BarEngineTest, TrackTableIdentityOfLongAndShortDiscs) {
     for (const auto& [tracks, id] : discs) {
         StartOnFile(std::string("volume OTHER\nserial 1\ncda yes\n") + tracks,
                     "[Config]\r\nDrive=V:\r\n");
+        EXPECT_EQ(engine_->DiscId(), id) << tracks;
+        StartOnFile(tracks, "[Config]\r\nDrive=V:\r\n");  // "Audio CD" and its serial
         EXPECT_EQ(engine_->DiscId(), id) << tracks;
     }
 }

@@ -1,14 +1,9 @@
 // CD drives held in memory, for the engine's tests: no drives.ini, no drive table, no
 // libcdio. Each drive is a virtual drive on the test's clock, playing a disc description
 // (kept as a file, which is what the virtual drive reads). A drive's root reports what
-// its description states, as the drive table reports it. The one thing a description
-// cannot state is the audio serial the real drives compute for a disc without a volume
-// (VolumeSerialTest checks it, and the e2e identities case checks that it equals the
-// track-table identity); such a disc reports a volume without a name here, so the engine
-// identifies it by its track table.
+// a description gives it, as the drive table reports it.
 #pragma once
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -51,12 +46,12 @@ public:
 
     [[nodiscard]] std::optional<VolumeInformation> GetVolumeInformation(
         std::string_view root) const override {
-        std::optional<Root> found = ReadRoot(root);
-        return found ? std::optional(found->volume) : std::nullopt;
+        std::optional<DiscVolume> found = ReadRoot(root);
+        return found ? std::optional(found->info) : std::nullopt;
     }
 
     [[nodiscard]] bool HasTrack01Cda(std::string_view root) const override {
-        std::optional<Root> found = ReadRoot(root);
+        std::optional<DiscVolume> found = ReadRoot(root);
         return found && found->track01Cda;
     }
 
@@ -82,39 +77,19 @@ private:
         const VirtualCdDevice* open = nullptr;  ///< the device handed out, while it is open
     };
 
-    struct Root {
-        VolumeInformation volume;
-        bool track01Cda = false;
-    };
-
     const Drive* Find(std::string_view root) const {
         const std::optional<char> letter = DriveLetterOf(root);
         const auto drive = letter ? drives_.find(*letter) : drives_.end();
         return drive != drives_.end() ? &drive->second : nullptr;
     }
 
-    std::optional<Root> ReadRoot(std::string_view root) const {
+    std::optional<DiscVolume> ReadRoot(std::string_view root) const {
         const Drive* drive = Find(root);
         if (drive == nullptr || (drive->open != nullptr && drive->open->TrayOpen())) {
             return std::nullopt;
         }
         const VirtualDiscResult loaded = LoadVirtualDisc(drive->discFile);
-        if (!loaded.disc || loaded.disc->toc.tracks.empty()) {
-            return std::nullopt;
-        }
-        const VirtualDisc& disc = *loaded.disc;
-        Root found;
-        found.track01Cda = disc.track01Cda.value_or(!disc.toc.tracks.front().data);
-        const bool audio = std::any_of(disc.toc.tracks.begin(), disc.toc.tracks.end(),
-                                       [](const CdTrack& track) { return !track.data; });
-        if (disc.volumeName) {
-            found.volume = {*disc.volumeName, disc.volumeSerial.value_or(0)};
-        } else if (!audio) {
-            return std::nullopt;  // data tracks only and no volume: nothing readable
-        } else if (disc.volumeSerial) {
-            found.volume = {kAudioVolumeName, *disc.volumeSerial};
-        }
-        return found;
+        return loaded.disc ? VirtualDiscVolume(*loaded.disc) : std::nullopt;
     }
 
     std::filesystem::path folder_;
