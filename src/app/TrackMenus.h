@@ -5,10 +5,10 @@
 //
 // Wiring in the bar window:
 //
-//     TMenuHandlers h;
-//     h.sbtPlayClick = [this] { sbtPlayClick(); };     // ... one per command
-//     h.TrackMenuItemClick = [this](int tag) { Dispatch([=] { engine_.TrackMenuItemClick(tag); });
-//     }; menus_ = std::make_unique<TTrackMenus>(this, std::move(h));
+//     TBarCommands c;
+//     c.sbtPlayClick = [this] { sbtPlayClick(); };     // ... one per command
+//     c.TrackMenuItemClick = [this](int tag) { ... };
+//     menus_ = std::make_unique<TTrackMenus>(this, c);
 //     // right click:  menus_->ppmRight()->popup(globalPos);
 //     // TBarView:     BuildTrackMenus -> menus_->BuildTrackMenus(captions), ClearTrackMenus,
 //     //               MarkCurrentTrack(position), EnableTransport, SetDoorState,
@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BarCommands.h"
 #include "titles/IniStore.h"
 
 class QAction;
@@ -34,16 +35,6 @@ class QMenu;
 class QWidget;
 
 namespace lintel {
-
-/// One callback per command of the menus, named after the bar's handler it stands for.
-struct TMenuHandlers {
-    std::function<void()> sbtPlayClick, sbtPauseClick, sbtStopClick, sbtPrevClick, sbtNextClick,
-        sbtEjectClick, sbtCloseClick;
-    std::function<void()> sbtRepeatClick, sbtPrgSetClick, pmnOpePanelClick, sbtCDEditClick,
-        sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
-    /// A track item was chosen; the argument is its tag, the one-based play-list position.
-    std::function<void(int tag)> TrackMenuItemClick;
-};
 
 class TTrackMenus : public QObject {
 public:
@@ -55,7 +46,7 @@ public:
     static constexpr int kGroupSize = 10;
 
     /// Builds both menus with their fixed items; `owner` parents the menus.
-    TTrackMenus(QWidget* owner, TMenuHandlers handlers);
+    TTrackMenus(QWidget* owner, TBarCommands commands);
     ~TTrackMenus() override;
     TTrackMenus(const TTrackMenus&) = delete;
     TTrackMenus& operator=(const TTrackMenus&) = delete;
@@ -110,7 +101,7 @@ private:
     static QAction* TrackItem(QMenu* menu, int index, bool grouped);
     void PutMark(int position);
 
-    TMenuHandlers handlers_;
+    TBarCommands handlers_;
     QMenu* ppmRight_ = nullptr;
     QMenu* ppmLeft_ = nullptr;
     QMenu* pmnOperation_ = nullptr;
