@@ -5,7 +5,7 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "app/Help.h"
+#include "dialogs/Help.h"
 #include "support/TempDir.h"
 
 namespace lintel {
