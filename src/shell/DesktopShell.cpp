@@ -26,4 +26,8 @@ TDesktopShell MakeDesktopShell() {
     return shell;
 }
 
+std::unique_ptr<TAppBarShell> MakeAppBarShell() {
+    return MakeDesktopShell().appBars;
+}
+
 }  // namespace lintel
