@@ -7,6 +7,11 @@
 
 namespace lintel {
 
+/// Whether the transport group (play, stop, previous, next, repeat, program play) can be
+/// used, and apart from it whether pause and title edit can.
+enum class TTransportGroup : bool { Disabled, Enabled };
+enum class TPauseAndEdit : bool { Disabled, Enabled };
+
 struct TBarCommands {
     std::function<void()> sbtPlayClick, sbtPauseClick, sbtStopClick, sbtPrevClick, sbtNextClick,
         sbtEjectClick, sbtCloseClick;

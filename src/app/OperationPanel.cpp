@@ -91,10 +91,10 @@ void TOperationPanel::SetShown(bool shown) {
 
 // ---- the buttons' states
 
-void TOperationPanel::EnableTransport(bool transport, bool pauseAndEdit) {
+void TOperationPanel::EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) {
     for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_, sbtPrgSet_})
-        b->setEnabled(transport);
-    sbtPause_->setEnabled(pauseAndEdit);
+        b->setEnabled(transport == TTransportGroup::Enabled);
+    sbtPause_->setEnabled(pauseAndEdit == TPauseAndEdit::Enabled);
 }
 
 void TOperationPanel::EnableProgramSet(bool enabled) {

@@ -43,7 +43,7 @@ public:
     void PointerLeft(const QObject* from);
 
     // ---- the buttons' states
-    void EnableTransport(bool transport, bool pauseAndEdit);
+    void EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit);
     void EnableProgramSet(bool enabled);
     /// Eject shows while the tray is closed, close tray while it is open, in one place.
     void SetDoorState(bool closed);

@@ -259,13 +259,13 @@ void TTrackMenus::PutMark(int position) {
 
 // ---- the commands' states ---------------------------------------------------------------
 
-void TTrackMenus::EnableTransport(bool transport, bool pauseAndEdit) {
+void TTrackMenus::EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) {
     for (QAction* item : {pmnPlay, pmnPlayR, pmnStop, pmnStopR, pmnNext, pmnNextR, pmnPrev,
                           pmnPrevR, pmnRepeat, pmnRepeatR, pmnPrgSet, pmnPrgSetR}) {
-        Enable(item, transport);
+        Enable(item, transport == TTransportGroup::Enabled);
     }
     for (QAction* item : {pmnPause, pmnPauseR, pmnCDEdit}) {
-        Enable(item, pauseAndEdit);
+        Enable(item, pauseAndEdit == TPauseAndEdit::Enabled);
     }
 }
 

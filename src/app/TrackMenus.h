@@ -51,10 +51,10 @@ public:
     TTrackMenus(const TTrackMenus&) = delete;
     TTrackMenus& operator=(const TTrackMenus&) = delete;
 
-    QMenu* ppmRight() const { return ppmRight_; }
-    QMenu* ppmLeft() const { return ppmLeft_; }
+    [[nodiscard]] QMenu* ppmRight() const { return ppmRight_; }
+    [[nodiscard]] QMenu* ppmLeft() const { return ppmLeft_; }
     /// The submenu "操作(&P)" of ppmRight.
-    QMenu* pmnOperation() const { return pmnOperation_; }
+    [[nodiscard]] QMenu* pmnOperation() const { return pmnOperation_; }
 
     // ---- the track items
     /// Removes every track and group item (and the separator after them) from both menus.
@@ -67,11 +67,11 @@ public:
     /// marks nothing.
     void MarkCurrentTrack(int position);
     /// How many track entries are built.
-    int TrackCount() const { return trackCount_; }
+    [[nodiscard]] int TrackCount() const { return trackCount_; }
 
     // ---- the commands' states
     /// Enables the transport items and the pause and title-edit items.
-    void EnableTransport(bool transport, bool pauseAndEdit);
+    void EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit);
     /// The program-play items, off while the disc plays.
     void EnableProgramSet(bool enabled);
     /// Eject enabled and close-tray disabled when the tray is closed, the opposite when open.
@@ -80,7 +80,7 @@ public:
     void SetRepeatState(bool on);
     /// The check mark of pmnOpePanel.
     void SetOpePanelChecked(bool checked);
-    bool OpePanelChecked() const;
+    [[nodiscard]] bool OpePanelChecked() const;
 
     // ---- the items, by their names
     QAction *pmnPlay, *pmnPause, *pmnStop, *pmnPrev, *pmnNext, *pmnEject, *pmnClose;

@@ -5,14 +5,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDialog>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QThread>
-#include <algorithm>
-#include <cstdio>
 
 #include "app/SignalWake.h"
 #include "app/TrackMenus.h"
@@ -273,8 +268,10 @@ void TfrmMain::HideOperationPanel() {
 }
 
 void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
-    panel_->EnableTransport(transport, pauseAndEdit);
-    menus_->EnableTransport(transport, pauseAndEdit);
+    const auto group = transport ? TTransportGroup::Enabled : TTransportGroup::Disabled;
+    const auto pause = pauseAndEdit ? TPauseAndEdit::Enabled : TPauseAndEdit::Disabled;
+    panel_->EnableTransport(group, pause);
+    menus_->EnableTransport(group, pause);
 }
 
 void TfrmMain::EnableProgramSet(bool enabled) {

@@ -68,7 +68,7 @@ public:
     /// Writes the settings back after the loop ended. A failed write is shown in a
     /// message box when the user closed the bar, on standard error when a signal did.
     /// Returns the program's exit code: 0, or 1 when the write failed.
-    int FormDestroy();
+    [[nodiscard]] int FormDestroy();
 
     /// Runs `command` for an event of the bar. An error it raises is shown in a message
     /// box with its text and the program goes on; nothing is thrown past this point.
@@ -131,7 +131,7 @@ public:
     void EnableTransport(bool transport, bool pauseAndEdit) override;
     void SetDoorState(bool closed) override;
     void SetRepeatState(bool on) override;
-    bool GaugeVisible() const override { return !gagTrTime_->isHidden(); }
+    [[nodiscard]] bool GaugeVisible() const override { return !gagTrTime_->isHidden(); }
     void BuildTrackMenus(const TStringList& captions) override;
     void ClearTrackMenus() override;
     void MarkCurrentTrack(int track) override;
@@ -142,7 +142,7 @@ public:
     void SaveLayout(TIniStore& settings) override { SaveFreePositions(settings, *this); }
     void SetEdge(TBarEdge edge) override;
     /// The docking edge; during a move of the bar, the edge the move would give.
-    TBarEdge Edge() const override;
+    [[nodiscard]] TBarEdge Edge() const override;
     /// The thickness the last layout computed takes effect here.
     void ReapplyEdge() override { TAppBar::ReapplyEdge(); }
     void SetTimerInterval(int milliseconds) override { timer1_.SetInterval(milliseconds); }
@@ -150,10 +150,10 @@ public:
     void ShowMessage(const std::string& text) override { dispatch_->ShowMessage(text); }
     void CloseBar() override { dispatch_->CloseWhenUnwound(); }
     void EnableProgramSet(bool enabled) override;
-    std::vector<bool> ProgramTrackSelection() const override;
-    bool ShowProgramDialog() override;
-    int PlayModeChoice() const override;
-    bool ProgramRepeatChecked() const override;
+    [[nodiscard]] std::vector<bool> ProgramTrackSelection() const override;
+    [[nodiscard]] bool ShowProgramDialog() override;
+    [[nodiscard]] int PlayModeChoice() const override;
+    [[nodiscard]] bool ProgramRepeatChecked() const override;
 
     // ---- TBarSettingsTarget (SetEdge and Edge are shared with TBarView)
     TShadowLabel& DiscLabel() override { return *slbCDName_; }
@@ -188,13 +188,13 @@ public:
     TfrmPrgSet& frmPrgSet() const { return *frmPrgSet_; }
     /// The tray icon, or nullptr without a notification area.
     TTrayIcon* TrayIcon() const { return trayIcon_.get(); }
-    bool StartupComplete() const { return startupComplete_; }
-    bool OpePanelChecked() const { return opePanelChecked_; }
+    [[nodiscard]] bool StartupComplete() const { return startupComplete_; }
+    [[nodiscard]] bool OpePanelChecked() const { return opePanelChecked_; }
     const TStringList& TrackMenuCaptions() const { return trackMenuCaptions_; }
     int MarkedTrack() const { return markedTrack_; }
     /// Set once the close began; the loop then ends.
-    bool Closed() const { return dispatch_->Closed(); }
-    bool ClosedBySignal() const { return dispatch_->ClosedBySignal(); }
+    [[nodiscard]] bool Closed() const { return dispatch_->Closed(); }
+    [[nodiscard]] bool ClosedBySignal() const { return dispatch_->ClosedBySignal(); }
 
 protected:
     /// The app bar's messages go the way of every message of the bar.

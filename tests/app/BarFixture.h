@@ -60,7 +60,7 @@ protected:
     /// Closes the bar as the user does and writes its settings back.
     void CloseBar() {
         bar_->close();
-        bar_->FormDestroy();
+        EXPECT_EQ(bar_->FormDestroy(), 0);
         bar_.reset();
     }
 

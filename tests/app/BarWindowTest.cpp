@@ -227,7 +227,7 @@ TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
     Start();
     bar_->close();
-    bar_->FormDestroy();
+    EXPECT_EQ(bar_->FormDestroy(), 0);
     EXPECT_EQ(Ini().find("Tb_X"), std::string::npos);
     EXPECT_EQ(Ini().find("DocH"), std::string::npos);
     bar_.reset();
@@ -239,7 +239,7 @@ TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
     const QPoint disc = bar_->slbCDName()->pos();
     const QPoint track = bar_->slbTrack()->pos();
     bar_->close();
-    bar_->FormDestroy();
+    EXPECT_EQ(bar_->FormDestroy(), 0);
     const std::string ini = Ini();
     auto has = [&](const std::string& line) { return ini.find(line + "\r\n") != ini.npos; };
     EXPECT_TRUE(has("Tb_X=" + std::to_string(gauge.x()))) << ini;

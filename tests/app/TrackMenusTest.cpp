@@ -246,7 +246,7 @@ TEST_F(TrackMenusTest, CommandsReachTheirHandlersAndMarksFollowTheOwner) {
 
 // Enabling by groups; commands without a handler stay disabled whatever is enabled.
 TEST_F(TrackMenusTest, EnablingFollowsTheGroupsAndTheTray) {
-    menus_->EnableTransport(false, true);
+    menus_->EnableTransport(TTransportGroup::Disabled, TPauseAndEdit::Enabled);
     EXPECT_FALSE(menus_->pmnPlay->isEnabled());
     EXPECT_FALSE(menus_->pmnPrgSetR->isEnabled());
     EXPECT_FALSE(menus_->pmnRepeatR->isEnabled());
@@ -254,7 +254,7 @@ TEST_F(TrackMenusTest, EnablingFollowsTheGroupsAndTheTray) {
     EXPECT_TRUE(menus_->pmnEject->isEnabled());  // not a transport item
     EXPECT_TRUE(menus_->pmnHelp->isEnabled());
 
-    menus_->EnableTransport(true, true);
+    menus_->EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
     EXPECT_TRUE(menus_->pmnStopR->isEnabled());
     EXPECT_FALSE(menus_->pmnCDEdit->isEnabled());  // no handler
     EXPECT_FALSE(menus_->pmnConfig->isEnabled());
