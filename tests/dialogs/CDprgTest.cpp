@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "RecordingOpener.h"
 #include "dialogs/CDprg.h"
 #include "dialogs/Help.h"
 #include "platform/Cp932.h"
@@ -42,14 +43,7 @@ public:
     bool repeat = false;
 };
 
-class RecordingOpener : public THelpOpener {
-public:
-    bool Open(const QUrl& address) override {
-        opened.push_back(address);
-        return true;
-    }
-    std::vector<QUrl> opened;
-};
+using test::RecordingOpener;
 
 class PrgSetTest : public ::testing::Test {
 protected:

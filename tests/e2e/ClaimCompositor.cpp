@@ -4,14 +4,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/X11Client.h"
+#include "Display.h"
 
 int main() {
-    const auto x = lintel::TX11Client::Connect();
-    if (!x) {
-        std::fprintf(stderr, "no X display\n");
+    const auto x = ConnectToDisplay();
+    if (!x)
         return 1;
-    }
     xcb_connection_t* c = x->Connection();
     const xcb_window_t owner = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, x->Root(), 0, 0, 1, 1, 0,

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/X11Client.h"
+#include "Display.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -17,11 +17,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "not a window id: %s\n", argv[1]);
         return 2;
     }
-    const auto x = lintel::TX11Client::Connect();
-    if (!x) {
-        std::fprintf(stderr, "no X display\n");
+    const auto x = ConnectToDisplay();
+    if (!x)
         return 1;
-    }
     x->RequestWmState(static_cast<xcb_window_t>(window), lintel::TWmStateAction::Add,
                       x->Atom("_NET_WM_STATE_MAXIMIZED_VERT"),
                       x->Atom("_NET_WM_STATE_MAXIMIZED_HORZ"));

@@ -6,14 +6,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/X11Client.h"
+#include "Display.h"
 
 int main() {
-    const auto x = lintel::TX11Client::Connect();
-    if (!x) {
-        std::fprintf(stderr, "no X display\n");
+    const auto x = ConnectToDisplay();
+    if (!x)
         return 1;
-    }
     xcb_connection_t* c = x->Connection();
     const xcb_screen_t* screen = &x->Screen();
     if (screen->root_depth != 24) {

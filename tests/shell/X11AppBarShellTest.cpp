@@ -76,6 +76,19 @@ protected:
         return w;
     }
 
+    /// An app bar as the program's: 36 pixels thick, docked at the top or the bottom only,
+    /// no user sizing, no slides; shown at the bottom edge.
+    std::unique_ptr<TAppBar> TopOrBottomBar() {
+        auto bar = std::make_unique<TAppBar>(*shell);
+        bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
+        bar->SetVertSizeInc(0);
+        bar->SetSlideEffect(false);
+        bar->SetHorzDockSize(36);
+        bar->SetEdge(abeBottom);
+        bar->show();
+        return bar;
+    }
+
     bool WorkAreaBecomes(const Area& expected) {
         return XSession::WaitFor([&] { return x->WorkArea() == expected; }, Pump);
     }
@@ -246,13 +259,7 @@ TEST_F(X11AppBarShellTest, StackingAndTaskbarStatesReachTheWindowManager) {
 
 TEST_F(X11AppBarShellTest, AppBarDocksAtTheBottomAndFollowsToTheTop) {
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
-    auto bar = std::make_unique<TAppBar>(*shell);
-    bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
-    bar->SetVertSizeInc(0);
-    bar->SetSlideEffect(false);
-    bar->SetHorzDockSize(36);
-    bar->SetEdge(abeBottom);
-    bar->show();
+    auto bar = TopOrBottomBar();
     const auto id = static_cast<xcb_window_t>(bar->winId());
     EXPECT_EQ(x->Cardinals(id, x->Atom("_NET_WM_WINDOW_TYPE")),
               Area{x->Atom("_NET_WM_WINDOW_TYPE_DOCK")});
@@ -361,13 +368,7 @@ TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServicesAreTheX11Ones) {
 TEST_F(X11AppBarShellTest, DraggingTheBarWithThePointerMovesItToTheOtherEdge) {
     LINTEL_REQUIRE(access("/usr/bin/xdotool", X_OK) == 0, "xdotool (tools/deps.sh test)");
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
-    auto bar = std::make_unique<TAppBar>(*shell);
-    bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
-    bar->SetVertSizeInc(0);
-    bar->SetSlideEffect(false);
-    bar->SetHorzDockSize(36);
-    bar->SetEdge(abeBottom);
-    bar->show();
+    auto bar = TopOrBottomBar();
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 732}));
     const auto xdotool = [&](const std::string& args) {
         const std::string command = "DISPLAY=" + qEnvironmentVariable("DISPLAY").toStdString() +
