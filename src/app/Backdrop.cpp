@@ -1,156 +1,86 @@
 #include "app/Backdrop.h"
 
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
+#include <QPainter>
+#include <QWidget>
 
-#include <QGuiApplication>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <string>
+#include "app/BarSettings.h"
 
 namespace lintel {
 
-namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t* Connection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
+TBarBackdrop::TBarBackdrop(QWidget& bar, const TDesktopSurface& desktop,
+                           std::function<TIniStore*()> settings)
+    : QObject(&bar), bar_(bar), desktop_(desktop), settings_(std::move(settings)) {
+    // The bar paints its whole background itself.
+    bar_.setAttribute(Qt::WA_OpaquePaintEvent);
+    // With a compositing manager the desktop really shows through; this has to be
+    // decided before the window exists.
+    translucent_ = desktop_.CompositingActive();
+    if (translucent_)
+        bar_.setAttribute(Qt::WA_TranslucentBackground);
+    placeTimer_.setInterval(500);
+    connect(&placeTimer_, &QTimer::timeout, this, [this] { CheckPlace(); });
 }
 
-xcb_screen_t* FirstScreen(xcb_connection_t* c) {
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    return it.rem > 0 ? it.data : nullptr;
+TBarBackdrop::TKind TBarBackdrop::Kind() const {
+    TIniStore* settings = settings_();
+    if (settings != nullptr && BackgroundFilled(*settings))
+        return TKind::BarColor;
+    if (translucent_)
+        return TKind::Translucent;
+    if (desktop_.DesktopPicture(QRect(ScreenOrigin(), QSize(1, 1))))
+        return TKind::DesktopPicture;
+    return TKind::ButtonFace;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const std::string& name, bool onlyIfExists) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c,
-        xcb_intern_atom(c, onlyIfExists ? 1 : 0, static_cast<uint16_t>(name.size()), name.data()),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-/// Bits per pixel the server uses for images of `depth`, or 0 when it lists none.
-int BitsPerPixel(xcb_connection_t* c, uint8_t depth) {
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    for (xcb_format_iterator_t it = xcb_setup_pixmap_formats_iterator(setup); it.rem > 0;
-         xcb_format_next(&it)) {
-        if (it.data->depth == depth)
-            return it.data->bits_per_pixel;
+void TBarBackdrop::Paint(QPainter& painter, const QRect& dirty) {
+    TIniStore* settings = settings_();
+    if (settings != nullptr && BackgroundFilled(*settings)) {
+        painter.fillRect(dirty, ColorToQColor(barColor_));
+        return;
     }
-    return 0;
-}
-
-}  // namespace
-
-std::optional<QImage> DesktopPicture(const QRect& area) {
-    xcb_connection_t* c = Connection();
-    if (c == nullptr || area.isEmpty())
-        return std::nullopt;
-    xcb_screen_t* screen = FirstScreen(c);
-    if (screen == nullptr)
-        return std::nullopt;
-    // Wallpaper tools name their picture in one of two properties; older ones only in
-    // the second.
-    xcb_pixmap_t pixmap = 0;
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
-        const xcb_atom_t property = Atom(c, name, true);
-        if (property == XCB_ATOM_NONE)
-            continue;  // no tool ever set it on this display
-        Reply<xcb_get_property_reply_t> prop(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, screen->root, property, XCB_ATOM_PIXMAP, 0, 1), nullptr));
-        if (prop && prop->type == XCB_ATOM_PIXMAP && prop->format == 32 &&
-            xcb_get_property_value_length(prop.get()) >= 4) {
-            std::memcpy(&pixmap, xcb_get_property_value(prop.get()), sizeof pixmap);
-            if (pixmap != 0)
-                break;
-        }
+    if (translucent_) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(dirty, Qt::transparent);
+        return;
     }
-    if (pixmap == 0)
-        return std::nullopt;
-
-    // The property may name a picture that is already gone; the geometry request then
-    // fails and the bar falls back instead of reading a stale id.
-    xcb_generic_error_t* error = nullptr;
-    Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, pixmap), &error));
-    std::free(error);
-    if (!geometry)
-        return std::nullopt;
-    const int depth = geometry->depth;
-    if ((depth != 24 && depth != 32) || BitsPerPixel(c, geometry->depth) != 32 ||
-        xcb_get_setup(c)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
-        return std::nullopt;
-
-    const QRect part = area.intersected(QRect(0, 0, geometry->width, geometry->height));
-    QImage image(area.size(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    if (part.isEmpty())
-        return image;
-
-    error = nullptr;
-    Reply<xcb_get_image_reply_t> pixels(xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, static_cast<int16_t>(part.x()),
-                      static_cast<int16_t>(part.y()), static_cast<uint16_t>(part.width()),
-                      static_cast<uint16_t>(part.height()), ~0u),
-        &error));
-    std::free(error);
-    if (!pixels)
-        return std::nullopt;
-    const int stride = part.width() * 4;
-    if (xcb_get_image_data_length(pixels.get()) < stride * part.height())
-        return std::nullopt;
-    const uint8_t* data = xcb_get_image_data(pixels.get());
-    const int dx = part.x() - area.x();
-    const int dy = part.y() - area.y();
-    for (int row = 0; row < part.height(); ++row) {
-        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(dy + row)) + dx;
-        const uint8_t* source = data + static_cast<std::ptrdiff_t>(row) * stride;
-        for (int col = 0; col < part.width(); ++col) {
-            uint32_t pixel = 0;
-            std::memcpy(&pixel, source + col * 4, 4);
-            line[col] = 0xFF000000u | (pixel & 0x00FFFFFFu);
-        }
+    // The wallpaper as it lies under the bar's place on the screen, whose pixels are the
+    // device's: with a scale factor they are finer than the bar's own.
+    const QPoint origin = ScreenOrigin();
+    paintedOrigin_ = origin;
+    const qreal ratio = bar_.devicePixelRatioF();
+    const QRect device = QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio)
+                             .toAlignedRect()
+                             .translated(origin);
+    if (auto picture = desktop_.DesktopPicture(device)) {
+        picture->setDevicePixelRatio(ratio);
+        painter.drawImage(dirty.topLeft(), *picture);
+        return;
     }
-    return image;
+    painter.fillRect(dirty, ColorToQColor(clBtnFace));
 }
 
-std::optional<QPoint> WindowOrigin(unsigned long window) {
-    xcb_connection_t* c = Connection();
-    if (c == nullptr)
-        return std::nullopt;
-    xcb_screen_t* screen = FirstScreen(c);
-    if (screen == nullptr)
-        return std::nullopt;
-    xcb_generic_error_t* error = nullptr;
-    Reply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(window), screen->root, 0, 0),
-        &error));
-    std::free(error);
-    if (!reply)
-        return std::nullopt;
-    return QPoint(reply->dst_x, reply->dst_y);
+void TBarBackdrop::SetBarColor(TColor color) {
+    if (color == barColor_)
+        return;
+    barColor_ = color;
+    bar_.update();
 }
 
-bool CompositingActive() {
-    xcb_connection_t* c = Connection();
-    if (c == nullptr)
-        return false;
-    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-    const xcb_atom_t selection = Atom(c, "_NET_WM_CM_S0", false);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
+QPoint TBarBackdrop::ScreenOrigin() const {
+    if (bar_.testAttribute(Qt::WA_WState_Created)) {
+        if (const auto origin = desktop_.WindowOrigin(static_cast<TBarId>(bar_.winId())))
+            return *origin;
+    }
+    return (QPointF(bar_.mapToGlobal(QPoint(0, 0))) * bar_.devicePixelRatioF()).toPoint();
+}
+
+void TBarBackdrop::CheckPlace() {
+    // The window manager may move the bar without the toolkit noticing; a picture painted
+    // for another place would show the wrong part of the desktop.
+    if (!bar_.isVisible() || Kind() != TKind::DesktopPicture)
+        return;
+    if (!paintedOrigin_ || *paintedOrigin_ != ScreenOrigin())
+        bar_.update();
 }
 
 }  // namespace lintel

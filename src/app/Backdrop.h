@@ -1,27 +1,62 @@
-// What lies behind the bar when it shows the desktop instead of a colour of its own: the
-// picture wallpaper tools leave on the root window, read at the bar's place, or nothing
-// when there is no such picture (or no X11 display at all).
+// The bar's background: its own colour, the button face, or what lies behind the bar on
+// the desktop: the desktop's picture at the bar's place, read in the screen's own pixels,
+// or, with a compositing manager, the desktop itself through a translucent window.
 #pragma once
 
-#include <QImage>
-#include <QRect>
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+#include <functional>
 #include <optional>
+
+#include "shell/DesktopSurface.h"
+#include "widgets/SystemColors.h"
+
+class QPainter;
+class QRect;
+class QWidget;
 
 namespace lintel {
 
-/// The part of the root window's background picture (_XROOTPMAP_ID, or ESETROOT_PMAP_ID)
-/// under `area`, given in root-window pixels. Parts of `area` beyond the picture are left black.
-/// Nothing when there is no X11 display, no picture, or the picture is in a pixel format the bar
-/// does not read.
-std::optional<QImage> DesktopPicture(const QRect& area);
+class TIniStore;
 
-/// Where the top left corner of window `window` lies on the root window, as the X
-/// server has it. The toolkit's own idea of a window's place can lag behind a window
-/// manager that moves the window itself. Nothing without an X11 display.
-std::optional<QPoint> WindowOrigin(unsigned long window);
+class TBarBackdrop : public QObject {
+public:
+    /// How the background is painted.
+    enum class TKind { BarColor, DesktopPicture, Translucent, ButtonFace };
 
-/// Whether a compositing manager runs on the bar's X11 screen, so that a translucent
-/// window really shows what lies beneath it.
-bool CompositingActive();
+    /// The background of `bar`, whose native window must not exist yet: with a
+    /// compositing manager on `desktop` the window is made translucent now. `settings`
+    /// gives the settings store, or nullptr while there is none; the background mode is
+    /// read from it at each paint.
+    TBarBackdrop(QWidget& bar, const TDesktopSurface& desktop,
+                 std::function<TIniStore*()> settings);
+
+    [[nodiscard]] TKind Kind() const;
+    /// Paints the `dirty` part of the bar's background.
+    void Paint(QPainter& painter, const QRect& dirty);
+
+    /// The bar's own colour, shown when the background mode asks for it.
+    [[nodiscard]] TColor BarColor() const { return barColor_; }
+    void SetBarColor(TColor color);
+
+    /// Starts looking, twice a second, whether the window system moved the bar under a
+    /// picture painted for another place; StopWatching ends it.
+    void StartWatching() { placeTimer_.start(); }
+    void StopWatching() { placeTimer_.stop(); }
+
+private:
+    /// The bar's top left corner on the screen, in device pixels.
+    [[nodiscard]] QPoint ScreenOrigin() const;
+    void CheckPlace();
+
+    QWidget& bar_;
+    const TDesktopSurface& desktop_;
+    std::function<TIniStore*()> settings_;
+    QTimer placeTimer_;
+    std::optional<QPoint> paintedOrigin_;
+    TColor barColor_ = clBtnFace;
+    bool translucent_ = false;
+};
 
 }  // namespace lintel

@@ -56,12 +56,9 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         // The running desktop's services; away from X11 the bar docks by its own rules.
-        const std::unique_ptr<TNotifyIconHost> trayHost = MakeNotifyIconHost();
-        const std::unique_ptr<TAppBarShell> appBarShell = MakeAppBarShell();
-        TBarDesktop desktop;
-        desktop.trayHost = trayHost.get();
-        desktop.appBarShell = appBarShell.get();
-        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path), desktop);
+        const TDesktopShell desktop = MakeDesktopShell();
+        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path),
+                         {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get()});
         frmMain.Startup();
         QApplication::exec();
         code = frmMain.FormDestroy();

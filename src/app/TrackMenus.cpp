@@ -11,17 +11,6 @@
 namespace lintel {
 namespace {
 
-QString Text(const char* utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
-
-// A name is shown as typed: an ampersand in it is no accelerator.
-QString ShownAsTyped(const std::string& cp932Text) {
-    QString text = FromCp932(cp932Text);
-    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return text;
-}
-
 const char* const kHandled = "lintelHandled";
 
 QActionGroup* RadioGroup(QObject* parent) {
@@ -31,42 +20,55 @@ QActionGroup* RadioGroup(QObject* parent) {
     return group;
 }
 
+/// A transport command: its caption, its handler and its items in the two menus.
+struct TTransportItem {
+    const char* caption;
+    std::function<void()> TBarCommands::*command;
+    QAction* TTrackMenus::*inBar;
+    QAction* TTrackMenus::*inTray;
+    bool separatorBefore;
+};
+
+const TTransportItem kTransportItems[] = {
+    {"再生(&P)", &TBarCommands::sbtPlayClick, &TTrackMenus::pmnPlay, &TTrackMenus::pmnPlayR, false},
+    {"一時停止(&T)", &TBarCommands::sbtPauseClick, &TTrackMenus::pmnPause, &TTrackMenus::pmnPauseR,
+     false},
+    {"停止(&S)", &TBarCommands::sbtStopClick, &TTrackMenus::pmnStop, &TTrackMenus::pmnStopR, false},
+    {"前曲(&R)", &TBarCommands::sbtPrevClick, &TTrackMenus::pmnPrev, &TTrackMenus::pmnPrevR, false},
+    {"次曲(&F)", &TBarCommands::sbtNextClick, &TTrackMenus::pmnNext, &TTrackMenus::pmnNextR, false},
+    {"取り出し(&E)", &TBarCommands::sbtEjectClick, &TTrackMenus::pmnEject, &TTrackMenus::pmnEjectR,
+     true},
+    {"閉(&C)", &TBarCommands::sbtCloseClick, &TTrackMenus::pmnClose, &TTrackMenus::pmnCloseR,
+     false},
+};
+
 }  // namespace
 
-TTrackMenus::TTrackMenus(QWidget* owner, TMenuHandlers handlers)
-    : QObject(owner), handlers_(std::move(handlers)) {
+TTrackMenus::TTrackMenus(QWidget* owner, TBarCommands commands)
+    : QObject(owner), handlers_(std::move(commands)) {
     ppmRight_ = new QMenu(owner);
     ppmLeft_ = new QMenu(owner);
     leftTracks_ = RadioGroup(this);
     operationTracks_ = RadioGroup(this);
     leftGroups_ = RadioGroup(this);
     operationGroups_ = RadioGroup(this);
-    const TMenuHandlers& h = handlers_;
+    const TBarCommands& h = handlers_;
 
-    // The tray's menu: the commands in a column of their own beside the track items.
-    pmnPlayR = AddCommand(ppmLeft_, "再生(&P)", h.sbtPlayClick);
-    pmnPauseR = AddCommand(ppmLeft_, "一時停止(&T)", h.sbtPauseClick);
-    pmnStopR = AddCommand(ppmLeft_, "停止(&S)", h.sbtStopClick);
-    pmnPrevR = AddCommand(ppmLeft_, "前曲(&R)", h.sbtPrevClick);
-    pmnNextR = AddCommand(ppmLeft_, "次曲(&F)", h.sbtNextClick);
-    ppmLeft_->addSeparator();
-    pmnEjectR = AddCommand(ppmLeft_, "取り出し(&E)", h.sbtEjectClick);
-    pmnCloseR = AddCommand(ppmLeft_, "閉(&C)", h.sbtCloseClick);
+    // The tray's menu holds the transport commands in a column of their own beside the
+    // track items; the bar's menu holds the same ones in its submenu.
+    pmnOperation_ = new QMenu(Text("操作(&P)"), ppmRight_);
+    ppmRight_->addMenu(pmnOperation_);
+    for (const TTransportItem& item : kTransportItems) {
+        if (item.separatorBefore) {
+            ppmLeft_->addSeparator();
+            pmnOperation_->addSeparator();
+        }
+        this->*item.inTray = AddCommand(ppmLeft_, item.caption, h.*item.command);
+        this->*item.inBar = AddCommand(pmnOperation_, item.caption, h.*item.command);
+    }
     ppmLeft_->addSeparator();
     pmnRepeatR = AddCommand(ppmLeft_, "リピート(&M)", h.sbtRepeatClick, true);
     pmnPrgSetR = AddCommand(ppmLeft_, "ﾌﾟﾛｸﾞﾗﾑﾌﾟﾚｲ(&R)", h.sbtPrgSetClick);
-
-    // The bar's menu: the transport commands in the submenu, the rest below it.
-    pmnOperation_ = new QMenu(Text("操作(&P)"), ppmRight_);
-    ppmRight_->addMenu(pmnOperation_);
-    pmnPlay = AddCommand(pmnOperation_, "再生(&P)", h.sbtPlayClick);
-    pmnPause = AddCommand(pmnOperation_, "一時停止(&T)", h.sbtPauseClick);
-    pmnStop = AddCommand(pmnOperation_, "停止(&S)", h.sbtStopClick);
-    pmnPrev = AddCommand(pmnOperation_, "前曲(&R)", h.sbtPrevClick);
-    pmnNext = AddCommand(pmnOperation_, "次曲(&F)", h.sbtNextClick);
-    pmnOperation_->addSeparator();
-    pmnEject = AddCommand(pmnOperation_, "取り出し(&E)", h.sbtEjectClick);
-    pmnClose = AddCommand(pmnOperation_, "閉(&C)", h.sbtCloseClick);
 
     ppmRight_->addSeparator();
     pmnRepeat = AddCommand(ppmRight_, "リピート(&M)", h.sbtRepeatClick, true);
@@ -257,13 +259,13 @@ void TTrackMenus::PutMark(int position) {
 
 // ---- the commands' states ---------------------------------------------------------------
 
-void TTrackMenus::EnableTransport(bool transport, bool pauseAndEdit) {
+void TTrackMenus::EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) {
     for (QAction* item : {pmnPlay, pmnPlayR, pmnStop, pmnStopR, pmnNext, pmnNextR, pmnPrev,
                           pmnPrevR, pmnRepeat, pmnRepeatR, pmnPrgSet, pmnPrgSetR}) {
-        Enable(item, transport);
+        Enable(item, transport == TTransportGroup::Enabled);
     }
     for (QAction* item : {pmnPause, pmnPauseR, pmnCDEdit}) {
-        Enable(item, pauseAndEdit);
+        Enable(item, pauseAndEdit == TPauseAndEdit::Enabled);
     }
 }
 

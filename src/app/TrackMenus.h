@@ -5,10 +5,10 @@
 //
 // Wiring in the bar window:
 //
-//     TMenuHandlers h;
-//     h.sbtPlayClick = [this] { sbtPlayClick(); };     // ... one per command
-//     h.TrackMenuItemClick = [this](int tag) { Dispatch([=] { engine_.TrackMenuItemClick(tag); });
-//     }; menus_ = std::make_unique<TTrackMenus>(this, std::move(h));
+//     TBarCommands c;
+//     c.sbtPlayClick = [this] { sbtPlayClick(); };     // ... one per command
+//     c.TrackMenuItemClick = [this](int tag) { ... };
+//     menus_ = std::make_unique<TTrackMenus>(this, c);
 //     // right click:  menus_->ppmRight()->popup(globalPos);
 //     // TBarView:     BuildTrackMenus -> menus_->BuildTrackMenus(captions), ClearTrackMenus,
 //     //               MarkCurrentTrack(position), EnableTransport, SetDoorState,
@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BarCommands.h"
 #include "titles/IniStore.h"
 
 class QAction;
@@ -34,16 +35,6 @@ class QMenu;
 class QWidget;
 
 namespace lintel {
-
-/// One callback per command of the menus, named after the bar's handler it stands for.
-struct TMenuHandlers {
-    std::function<void()> sbtPlayClick, sbtPauseClick, sbtStopClick, sbtPrevClick, sbtNextClick,
-        sbtEjectClick, sbtCloseClick;
-    std::function<void()> sbtRepeatClick, sbtPrgSetClick, pmnOpePanelClick, sbtCDEditClick,
-        sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
-    /// A track item was chosen; the argument is its tag, the one-based play-list position.
-    std::function<void(int tag)> TrackMenuItemClick;
-};
 
 class TTrackMenus : public QObject {
 public:
@@ -55,15 +46,15 @@ public:
     static constexpr int kGroupSize = 10;
 
     /// Builds both menus with their fixed items; `owner` parents the menus.
-    TTrackMenus(QWidget* owner, TMenuHandlers handlers);
+    TTrackMenus(QWidget* owner, TBarCommands commands);
     ~TTrackMenus() override;
     TTrackMenus(const TTrackMenus&) = delete;
     TTrackMenus& operator=(const TTrackMenus&) = delete;
 
-    QMenu* ppmRight() const { return ppmRight_; }
-    QMenu* ppmLeft() const { return ppmLeft_; }
+    [[nodiscard]] QMenu* ppmRight() const { return ppmRight_; }
+    [[nodiscard]] QMenu* ppmLeft() const { return ppmLeft_; }
     /// The submenu "操作(&P)" of ppmRight.
-    QMenu* pmnOperation() const { return pmnOperation_; }
+    [[nodiscard]] QMenu* pmnOperation() const { return pmnOperation_; }
 
     // ---- the track items
     /// Removes every track and group item (and the separator after them) from both menus.
@@ -76,11 +67,11 @@ public:
     /// marks nothing.
     void MarkCurrentTrack(int position);
     /// How many track entries are built.
-    int TrackCount() const { return trackCount_; }
+    [[nodiscard]] int TrackCount() const { return trackCount_; }
 
     // ---- the commands' states
     /// Enables the transport items and the pause and title-edit items.
-    void EnableTransport(bool transport, bool pauseAndEdit);
+    void EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit);
     /// The program-play items, off while the disc plays.
     void EnableProgramSet(bool enabled);
     /// Eject enabled and close-tray disabled when the tray is closed, the opposite when open.
@@ -89,7 +80,7 @@ public:
     void SetRepeatState(bool on);
     /// The check mark of pmnOpePanel.
     void SetOpePanelChecked(bool checked);
-    bool OpePanelChecked() const;
+    [[nodiscard]] bool OpePanelChecked() const;
 
     // ---- the items, by their names
     QAction *pmnPlay, *pmnPause, *pmnStop, *pmnPrev, *pmnNext, *pmnEject, *pmnClose;
@@ -110,7 +101,7 @@ private:
     static QAction* TrackItem(QMenu* menu, int index, bool grouped);
     void PutMark(int position);
 
-    TMenuHandlers handlers_;
+    TBarCommands handlers_;
     QMenu* ppmRight_ = nullptr;
     QMenu* ppmLeft_ = nullptr;
     QMenu* pmnOperation_ = nullptr;

@@ -95,15 +95,15 @@ public:
     virtual std::uintptr_t Message(TAppBarMessage message, TAppBarData& data) = 0;
 
     /// The whole screen the bar is on.
-    virtual TRect ScreenRect(TBarId bar) const = 0;
+    [[nodiscard]] virtual TRect ScreenRect(TBarId bar) const = 0;
     /// The part of that screen ordinary windows are maximised into.
-    virtual TRect WorkArea(TBarId bar) const = 0;
+    [[nodiscard]] virtual TRect WorkArea(TBarId bar) const = 0;
     /// The pointer position now.
-    virtual QPoint CursorPos() const = 0;
+    [[nodiscard]] virtual QPoint CursorPos() const = 0;
     /// Whether the Ctrl key is held now.
-    virtual bool ControlKeyDown() const = 0;
+    [[nodiscard]] virtual bool ControlKeyDown() const = 0;
     /// Whether windows show their contents while they are moved; slides need it.
-    virtual bool DragFullWindows() const = 0;
+    [[nodiscard]] virtual bool DragFullWindows() const = 0;
 
     /// Puts the bar above or among ordinary windows, or below them all.
     virtual void SetZOrder(TBarId bar, TZOrder order) = 0;

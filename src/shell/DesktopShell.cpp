@@ -5,20 +5,29 @@
 
 #include "shell/QtNotifyIconHost.h"
 #include "shell/SimulatedAppBarShell.h"
+#include "shell/SimulatedDesktopSurface.h"
 #include "shell/X11AppBarShell.h"
+#include "shell/X11DesktopSurface.h"
 
 namespace lintel {
 
-std::unique_ptr<TAppBarShell> MakeAppBarShell() {
-    if (auto x11 = TX11AppBarShell::Create())
-        return x11;
+TDesktopShell MakeDesktopShell() {
+    TDesktopShell shell;
+    shell.notifyIcons = std::make_unique<TQtNotifyIconHost>();
+    if (auto appBars = TX11AppBarShell::Create()) {
+        shell.appBars = std::move(appBars);
+        shell.surface = TX11DesktopSurface::Create();
+        return shell;
+    }
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
-    return std::make_unique<TSimulatedAppBarShell>(size.width(), size.height());
+    shell.appBars = std::make_unique<TSimulatedAppBarShell>(size.width(), size.height());
+    shell.surface = std::make_unique<TSimulatedDesktopSurface>();
+    return shell;
 }
 
-std::unique_ptr<TNotifyIconHost> MakeNotifyIconHost() {
-    return std::make_unique<TQtNotifyIconHost>();
+std::unique_ptr<TAppBarShell> MakeAppBarShell() {
+    return MakeDesktopShell().appBars;
 }
 
 }  // namespace lintel

@@ -1,21 +1,33 @@
-// The desktop-shell services of the desktop the program runs on.
+// The desktop-shell services of the desktop the program runs on, each from the back end
+// that desktop offers, chosen once.
 #pragma once
 
 #include <memory>
 
 #include "shell/AppBarShell.h"
+#include "shell/DesktopSurface.h"
 #include "shell/NotifyIconHost.h"
 
 namespace lintel {
 
-/// The desktop-toolbar service of the running desktop: the X11 one on an X11 display.
-/// Elsewhere (a Wayland session, the offscreen platform) no desktop offers one a program
-/// can use, so the bar keeps its own rules against a service held in memory, sized to the
-/// primary screen: it docks, hides and slides as usual but reserves no space. Needs the
-/// application object.
-std::unique_ptr<TAppBarShell> MakeAppBarShell();
+struct TDesktopShell {
+    /// The desktop-toolbar service.
+    std::unique_ptr<TAppBarShell> appBars;
+    /// The desktop picture, the compositing manager and the places of windows.
+    std::unique_ptr<TDesktopSurface> surface;
+    /// The notification area.
+    std::unique_ptr<TNotifyIconHost> notifyIcons;
+};
 
-/// The notification area of the running desktop, through Qt's tray icon.
-std::unique_ptr<TNotifyIconHost> MakeNotifyIconHost();
+/// The running desktop's services: the X11 ones on an X11 display. Elsewhere (a Wayland
+/// session, the offscreen platform) no desktop offers services a program can use, so
+/// the bar keeps its own rules against simulated ones: a desktop-toolbar service sized to
+/// the primary screen (the bar docks, hides and slides as usual but reserves no space)
+/// and a desktop without a picture or a compositing manager. The notification area is
+/// Qt's tray icon everywhere. Needs the application object.
+[[nodiscard]] TDesktopShell MakeDesktopShell();
+
+/// The desktop-toolbar service of MakeDesktopShell() alone, for code that needs no other.
+[[nodiscard]] std::unique_ptr<TAppBarShell> MakeAppBarShell();
 
 }  // namespace lintel

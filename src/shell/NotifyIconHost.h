@@ -47,9 +47,10 @@ public:
     /// Adds, changes or removes an icon; false when the notification area refused.
     /// Adding an identifier that is already there, or changing or removing one that is
     /// not, is refused.
-    virtual bool NotifyIcon(TNotifyIconMessage message, const TNotifyIconData& data) = 0;
+    [[nodiscard]] virtual bool NotifyIcon(TNotifyIconMessage message,
+                                          const TNotifyIconData& data) = 0;
     /// The pointer position now, in screen pixels.
-    virtual QPoint CursorPos() const = 0;
+    [[nodiscard]] virtual QPoint CursorPos() const = 0;
 
     void SetCallback(TCallback callback) { callback_ = std::move(callback); }
 

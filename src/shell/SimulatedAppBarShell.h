@@ -46,16 +46,16 @@ public:
     int DeliverNotifications(int limit = 1000);
 
     // What the bars did.
-    bool Registered(TBarId bar) const { return bars_.count(bar) != 0; }
+    [[nodiscard]] bool Registered(TBarId bar) const { return bars_.count(bar) != 0; }
     /// The strip the bar reserves; empty when it reserves none.
-    TRect Reserved(TBarId bar) const;
-    TZOrder ZOrder(TBarId bar) const;
+    [[nodiscard]] TRect Reserved(TBarId bar) const;
+    [[nodiscard]] TZOrder ZOrder(TBarId bar) const;
     /// Whether the bar has a task bar button; bars start with one.
-    bool TaskbarButton(TBarId bar) const;
+    [[nodiscard]] bool TaskbarButton(TBarId bar) const;
     const std::vector<TCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
     /// How many requests of one kind `bar` sent since the last ClearCalls.
-    int Count(TAppBarMessage message, TBarId bar) const;
+    [[nodiscard]] int Count(TAppBarMessage message, TBarId bar) const;
 
 private:
     struct TBar {

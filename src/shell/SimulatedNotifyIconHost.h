@@ -26,9 +26,9 @@ public:
     /// The mouse does `mouseMessage` on icon `id`.
     void Mouse(int id, unsigned mouseMessage) const { Deliver(id, mouseMessage); }
 
-    bool Shows(int id) const { return icons_.count(id) != 0; }
+    [[nodiscard]] bool Shows(int id) const { return icons_.count(id) != 0; }
     /// The icon as last handed over; empty data when it is not shown.
-    TNotifyIconData Shown(int id) const;
+    [[nodiscard]] TNotifyIconData Shown(int id) const;
     const std::vector<TCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
 

@@ -1,6 +1,5 @@
 #include "shell/X11AppBarShell.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
 #include <QCursor>
@@ -10,7 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <span>
+
+#include "shell/X11Client.h"
+#include "shell/X11Toolkit.h"
 
 namespace lintel {
 
@@ -33,8 +35,6 @@ enum : int {
 };
 
 constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
-constexpr std::uint32_t kStateRemove = 0;
-constexpr std::uint32_t kStateAdd = 1;
 
 /// The edge a strut reserves, or abeUnknown for none (or more than one).
 int StrutEdge(const std::array<std::uint32_t, 12>& s) {
@@ -58,19 +58,14 @@ bool Meets(std::uint32_t start, std::uint32_t end, int from, int to) {
 }  // namespace
 
 std::unique_ptr<TX11AppBarShell> TX11AppBarShell::Create() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    std::unique_ptr<TX11Client> x = ToolkitX11Client();
+    if (!x)
         return nullptr;
-    xcb_connection_t* c = x11->connection();
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-    if (!it.rem)
-        return nullptr;
-    return std::unique_ptr<TX11AppBarShell>(new TX11AppBarShell(c, it.data->root));
+    return std::unique_ptr<TX11AppBarShell>(new TX11AppBarShell(std::move(x)));
 }
 
-TX11AppBarShell::TX11AppBarShell(xcb_connection_t* connection, std::uint32_t root)
-    : connection_(connection), root_(root) {
+TX11AppBarShell::TX11AppBarShell(std::unique_ptr<TX11Client> x)
+    : x_(std::move(x)), connection_(x_->Connection()), root_(x_->Root()) {
     // Property changes of the root window tell of docks coming and going and of the
     // active window.
     WatchProperties(root_);
@@ -84,44 +79,21 @@ TX11AppBarShell::~TX11AppBarShell() {
 }
 
 std::uint32_t TX11AppBarShell::Atom(const char* name) const {
-    auto it = atoms_.find(name);
-    if (it != atoms_.end())
-        return it->second;
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection_,
-        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr);
-    const std::uint32_t atom = reply ? reply->atom : std::uint32_t{XCB_ATOM_NONE};
-    free(reply);
-    atoms_.emplace(name, atom);
-    return atom;
+    return x_->Atom(name);
 }
 
 std::vector<std::uint32_t> TX11AppBarShell::Cardinals(std::uint32_t window, std::uint32_t property,
                                                       std::uint32_t maxItems) const {
-    std::vector<std::uint32_t> values;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, maxItems),
-        nullptr);
-    if (reply && reply->format == 32) {
-        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-        const int n = xcb_get_property_value_length(reply) / 4;
-        values.assign(data, data + n);
-    }
-    free(reply);
-    return values;
+    return x_->Cardinals(window, property, maxItems);
 }
 
 void TX11AppBarShell::MarkDock(std::uint32_t window) {
     // Both must be in place before the window is first mapped: window managers read the
     // type and the desktop only then.
     const std::uint32_t dock = Atom("_NET_WM_WINDOW_TYPE_DOCK");
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, Atom("_NET_WM_WINDOW_TYPE"),
-                        XCB_ATOM_ATOM, 32, 1, &dock);
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, Atom("_NET_WM_DESKTOP"),
-                        XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
-    xcb_flush(connection_);
+    x_->SetProperty(window, Atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, {&dock, 1});
+    x_->SetProperty(window, Atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {&kAllDesktops, 1});
+    x_->Flush();
 }
 
 void TX11AppBarShell::WatchProperties(std::uint32_t window) {
@@ -138,23 +110,7 @@ void TX11AppBarShell::WatchProperties(std::uint32_t window) {
 }
 
 bool TX11AppBarShell::WindowExists(std::uint32_t window) const {
-    if (window == 0)
-        return false;
-    xcb_generic_error_t* error = nullptr;
-    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-        connection_, xcb_get_window_attributes(connection_, window), &error);
-    const bool exists = reply != nullptr;
-    free(reply);
-    free(error);
-    return exists;
-}
-
-bool TX11AppBarShell::Mapped(std::uint32_t window) const {
-    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-        connection_, xcb_get_window_attributes(connection_, window), nullptr);
-    const bool mapped = reply && reply->map_state != XCB_MAP_STATE_UNMAPPED;
-    free(reply);
-    return mapped;
+    return x_->WindowExists(window);
 }
 
 QWindow* TX11AppBarShell::FindWindow(TBarId bar) const {
@@ -265,15 +221,13 @@ void TX11AppBarShell::WriteStrut(std::uint32_t window, TBar& bar, const TStrut& 
     const std::uint32_t partial = Atom("_NET_WM_STRUT_PARTIAL");
     const std::uint32_t plain = Atom("_NET_WM_STRUT");
     if (any) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, partial, XCB_ATOM_CARDINAL,
-                            32, 12, strut.data());
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, plain, XCB_ATOM_CARDINAL,
-                            32, 4, strut.data());
+        x_->SetProperty(window, partial, XCB_ATOM_CARDINAL, strut);
+        x_->SetProperty(window, plain, XCB_ATOM_CARDINAL, std::span(strut).first(4));
     } else {
-        xcb_delete_property(connection_, window, partial);
-        xcb_delete_property(connection_, window, plain);
+        x_->DeleteProperty(window, partial);
+        x_->DeleteProperty(window, plain);
     }
-    xcb_flush(connection_);
+    x_->Flush();
     bar.Written = strut;
     bar.HasStrut = any;
 }
@@ -329,7 +283,7 @@ std::uintptr_t TX11AppBarShell::Message(TAppBarMessage message, TAppBarData& dat
                 return 1;
             // The toolkit rewrites the window type whenever its window flags change; until
             // the window is mapped there is still time to put the dock type back.
-            if (!Mapped(window))
+            if (!x_->Mapped(window))
                 MarkDock(window);
             TStrut s{};
             if (reserves && !d.Empty()) {
@@ -390,9 +344,7 @@ std::uintptr_t TX11AppBarShell::Message(TAppBarMessage message, TAppBarData& dat
                 result = 1;
             }
             if (result)
-                xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, root_,
-                                    Atom(kAutoHideProperty), XCB_ATOM_WINDOW, 32, 4,
-                                    holders.data());
+                x_->SetProperty(root_, Atom(kAutoHideProperty), XCB_ATOM_WINDOW, holders);
             xcb_ungrab_server(connection_);
             xcb_flush(connection_);
             return result;
@@ -406,37 +358,17 @@ std::uintptr_t TX11AppBarShell::Message(TAppBarMessage message, TAppBarData& dat
 
 void TX11AppBarShell::SetState(std::uint32_t window, bool on, std::uint32_t state1,
                                std::uint32_t state2) {
-    const std::uint32_t wmState = Atom("_NET_WM_STATE");
+    const TWmStateAction action = on ? TWmStateAction::Add : TWmStateAction::Remove;
     // Once the program has asked for the window to be shown, the window manager may
     // already have read the states, even before the window appears: from then on only
-    // asking the window manager works.
+    // asking the window manager works. An unmapped one carries the states it will be
+    // mapped with.
     const QWindow* own = FindWindow(window);
-    if (own ? own->isVisible() : Mapped(window)) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = window;
-        event.type = wmState;
-        event.data.data32[0] = on ? kStateAdd : kStateRemove;
-        event.data.data32[1] = state1;
-        event.data.data32[2] = state2;
-        event.data.data32[3] = 1;
-        xcb_send_event(connection_, 0, root_,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&event));
-    } else {
-        // An unmapped one carries the states it will be mapped with.
-        std::vector<std::uint32_t> states = Cardinals(window, wmState, 64);
-        std::erase_if(states, [&](std::uint32_t s) { return s == state1 || s == state2; });
-        if (on) {
-            states.push_back(state1);
-            if (state2)
-                states.push_back(state2);
-        }
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, wmState, XCB_ATOM_ATOM, 32,
-                            static_cast<std::uint32_t>(states.size()), states.data());
-    }
-    xcb_flush(connection_);
+    if (own ? own->isVisible() : x_->Mapped(window))
+        x_->RequestWmState(window, action, state1, state2);
+    else
+        x_->EditWmState(window, action, state1, state2);
+    x_->Flush();
 }
 
 void TX11AppBarShell::SetZOrder(TBarId bar, TZOrder order) {

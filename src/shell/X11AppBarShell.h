@@ -21,6 +21,8 @@ class QWindow;
 
 namespace lintel {
 
+class TX11Client;
+
 class TX11AppBarShell final : public QObject,
                               public TAppBarShell,
                               public QAbstractNativeEventFilter {
@@ -60,7 +62,7 @@ private:
         std::vector<TDock> Others;
     };
 
-    TX11AppBarShell(xcb_connection_t* connection, std::uint32_t root);
+    explicit TX11AppBarShell(std::unique_ptr<TX11Client> x);
 
     std::uint32_t Atom(const char* name) const;
     std::vector<std::uint32_t> Cardinals(std::uint32_t window, std::uint32_t property,
@@ -70,7 +72,6 @@ private:
     /// Adds property changes of `window` to the events this program hears.
     void WatchProperties(std::uint32_t window);
     bool WindowExists(std::uint32_t window) const;
-    bool Mapped(std::uint32_t window) const;
     QWindow* FindWindow(TBarId bar) const;
     double Scale(TBarId bar) const;
     /// The size of the whole X screen in device pixels.
@@ -92,9 +93,9 @@ private:
     void CheckPositions();
     void CheckFullScreen();
 
+    std::unique_ptr<TX11Client> x_;
     xcb_connection_t* connection_;
     std::uint32_t root_;
-    mutable std::map<std::string, std::uint32_t> atoms_;
     std::map<TBarId, TBar> bars_;
     std::uint32_t active_ = 0;
     bool fullScreen_ = false;

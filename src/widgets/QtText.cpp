@@ -7,6 +7,16 @@ QString FromCp932(std::string_view bytes) {
     return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
 }
 
+QString Text(std::string_view utf8) {
+    return FromCp932(cp932::Literal(utf8));
+}
+
+QString ShownAsTyped(std::string_view cp932Text) {
+    QString text = FromCp932(cp932Text);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return text;
+}
+
 cp932::Encoded ToCp932(const QString& text) {
     const std::u16string_view wide(reinterpret_cast<const char16_t*>(text.utf16()),
                                    static_cast<std::size_t>(text.size()));

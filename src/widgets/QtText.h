@@ -18,6 +18,14 @@ QString FromCp932(std::string_view bytes);
 /// acceptable (a typed title, say) or must be reported.
 cp932::Encoded ToCp932(const QString& text);
 
+/// A text typed in the source (UTF-8) as a window shows it: through code page 932, so
+/// that it shows exactly what the program would store.
+QString Text(std::string_view utf8);
+
+/// Code page 932 text typed by the user (a title, a name) as a caption of a menu item or a
+/// button shows it: an ampersand in it is no accelerator.
+QString ShownAsTyped(std::string_view cp932Text);
+
 /// `text` with every line break (CR LF, LF CR, a lone CR or a lone LF) turned into one
 /// '\n', the only break Qt's message boxes and labels understand. Pairs are taken left
 /// to right, so "\r\n\r\n" is two breaks and "\n\r\n" is two as well.

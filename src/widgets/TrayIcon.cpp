@@ -117,7 +117,8 @@ void TTrayIcon::NotifyShell(TAction action) {
                 CannotRegister();
             break;
         case TAction::Delete:
-            host_.NotifyIcon(TNotifyIconMessage::nimDelete, data);
+            // An icon the area no longer has is gone all the same.
+            static_cast<void>(host_.NotifyIcon(TNotifyIconMessage::nimDelete, data));
             inTray_ = false;
             break;
     }

@@ -6,12 +6,9 @@
 #include <memory>
 #include <stdexcept>
 
-#include "AppTest.h"
-#include "app/main.h"
+#include "BarFixture.h"
 #include "platform/Cp932.h"
 #include "playback/MediaPlayer.h"
-#include "support/StepClock.h"
-#include "support/TempDir.h"
 #include "widgets/QtText.h"
 #include "widgets/ShadowLabel.h"
 #include "widgets/TextGauges.h"
@@ -19,54 +16,9 @@
 namespace lintel {
 namespace {
 
-using test::BoxAnswerer;
 using test::PumpUntil;
-using test::ReadBytes;
-using test::StepClock;
-using test::TempDir;
 
-QString Text(const char* utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
-
-const char kTwoTracks[] = "track 00:02:00\ntrack 03:10:05\nleadout 05:02:00\n";
-
-// The bar on a virtual drive V: in a scratch program folder and system folder. Message
-// boxes are answered with OK and their texts kept.
-class BarWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::App();
-        std::filesystem::create_directories(dir_.File("prog"));
-        std::filesystem::create_directories(dir_.File("sys"));
-        dir_.Write("sys/v.disc", kTwoTracks);
-        dir_.Write("sys/drives.ini", "[Drives]\nV=v.disc\n");
-    }
-
-    void Create(const std::string& settingsFile = "") {
-        drives_ =
-            std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
-        TStartupPaths paths{dir_.File("prog"),
-                            settingsFile.empty() ? dir_.File("prog/lintel.ini") : settingsFile,
-                            dir_.File("sys")};
-        bar_ = std::make_unique<TfrmMain>(*drives_, paths);
-    }
-
-    void Start(const std::string& settingsFile = "") {
-        Create(settingsFile);
-        bar_->Startup();
-        // The close path needs the main loop's first pass.
-        QApplication::processEvents();
-    }
-
-    std::string Ini() { return ReadBytes(dir_.File("prog/lintel.ini")); }
-
-    TempDir dir_;
-    StepClock clock_;
-    BoxAnswerer answerer_;
-    std::unique_ptr<TDriveTable> drives_;
-    std::unique_ptr<TfrmMain> bar_;
-};
+class BarWindowTest : public test::BarFixture {};
 
 // ---- start-up
 
@@ -109,10 +61,10 @@ TEST_F(BarWindowTest, ALoadedDiscFillsLabelsGaugeAndControls) {
     EXPECT_EQ(bar_->slbTrack()->Caption(), "1. Track 1");
     EXPECT_EQ(bar_->gagTrTime()->Text(), "0:00/3:08");
     EXPECT_EQ(bar_->gagTrTime()->MaxValue(), 188066);  // 3:08:05 of track 1 in ms
-    EXPECT_TRUE(bar_->sbtPlay()->isEnabled());
-    EXPECT_TRUE(bar_->sbtPause()->isEnabled());
-    EXPECT_FALSE(bar_->sbtEject()->isHidden());
-    EXPECT_TRUE(bar_->sbtClose()->isHidden());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtPlay()->isEnabled());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtPause()->isEnabled());
+    EXPECT_FALSE(bar_->pnlOperation()->sbtEject()->isHidden());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtClose()->isHidden());
     ASSERT_EQ(bar_->TrackMenuCaptions().size(), 2u);
     // One row: the track label follows the disc label, the gauge sits top right.
     EXPECT_EQ(bar_->slbTrack()->x(), bar_->slbCDName()->width() + 16);
@@ -132,25 +84,25 @@ TEST_F(BarWindowTest, EmptyDriveDisablesTransportButNeverEjectOrExit) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
     Start();
     EXPECT_EQ(bar_->slbCDName()->Caption(), "No Disc");
-    for (QToolButton* b :
-         {bar_->sbtPlay(), bar_->sbtPause(), bar_->sbtStop(), bar_->sbtPrev(), bar_->sbtNext()})
+    for (QToolButton* b : {bar_->pnlOperation()->sbtPlay(), bar_->pnlOperation()->sbtPause(),
+                           bar_->pnlOperation()->sbtStop(), bar_->pnlOperation()->sbtPrev(),
+                           bar_->pnlOperation()->sbtNext()})
         EXPECT_FALSE(b->isEnabled());
-    EXPECT_TRUE(bar_->sbtEject()->isEnabled());
-    EXPECT_TRUE(bar_->sbtExit()->isEnabled());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtEject()->isEnabled());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtExit()->isEnabled());
 
     bar_->SetDoorState(false);
-    EXPECT_TRUE(bar_->sbtEject()->isHidden());
-    EXPECT_FALSE(bar_->sbtClose()->isHidden());
-    EXPECT_EQ(bar_->sbtClose()->geometry(), bar_->sbtEject()->geometry());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtEject()->isHidden());
+    EXPECT_FALSE(bar_->pnlOperation()->sbtClose()->isHidden());
+    EXPECT_EQ(bar_->pnlOperation()->sbtClose()->geometry(),
+              bar_->pnlOperation()->sbtEject()->geometry());
 }
 
 TEST_F(BarWindowTest, StoredPanelPlaceIsUsedAndAPlaceOffTheBarIsPulledBack) {
     dir_.Write("prog/lintel.ini", "[iPosition]\r\nOp_X=100\r\nOp_Y=3\r\n");
     Start();
     EXPECT_EQ(bar_->pnlOperation()->pos(), QPoint(100, 3));
-    bar_->close();
-    bar_->FormDestroy();
-    bar_.reset();
+    CloseBar();
 
     dir_.Write("prog/lintel.ini", "[iPosition]\r\nOp_X=5000\r\nOp_Y=-40\r\n");
     Start();
@@ -162,27 +114,27 @@ TEST_F(BarWindowTest, StoredPanelPlaceIsUsedAndAPlaceOffTheBarIsPulledBack) {
 TEST_F(BarWindowTest, ButtonsAndTicksDriveThePlayer) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
     Start();
-    bar_->sbtPlay()->click();
+    bar_->pnlOperation()->sbtPlay()->click();
     EXPECT_TRUE(bar_->Engine().PlayRequested());
     clock_.Step(std::chrono::milliseconds(5500));
     bar_->Timer1Timer();
     EXPECT_EQ(bar_->gagTrTime()->Text(), "0:05/3:08");
 
-    bar_->sbtPause()->click();
+    bar_->pnlOperation()->sbtPause()->click();
     EXPECT_TRUE(bar_->Engine().Paused());
-    EXPECT_FALSE(bar_->sbtPlay()->isEnabled()) << "only pause stays available";
-    bar_->sbtPause()->click();
+    EXPECT_FALSE(bar_->pnlOperation()->sbtPlay()->isEnabled()) << "only pause stays available";
+    bar_->pnlOperation()->sbtPause()->click();
     EXPECT_FALSE(bar_->Engine().Paused());
 
-    bar_->sbtRepeat()->click();
+    bar_->pnlOperation()->sbtRepeat()->click();
     EXPECT_TRUE(bar_->Engine().RepeatOn());
-    EXPECT_TRUE(bar_->sbtRepeat()->isChecked());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtRepeat()->isChecked());
 
-    bar_->sbtEject()->click();
+    bar_->pnlOperation()->sbtEject()->click();
     EXPECT_EQ(bar_->slbCDName()->Caption(), "No Disc");
-    EXPECT_FALSE(bar_->sbtClose()->isHidden());
-    bar_->sbtClose()->click();
-    EXPECT_FALSE(bar_->sbtEject()->isHidden());
+    EXPECT_FALSE(bar_->pnlOperation()->sbtClose()->isHidden());
+    bar_->pnlOperation()->sbtClose()->click();
+    EXPECT_FALSE(bar_->pnlOperation()->sbtEject()->isHidden());
     bar_->Timer1Timer();  // the stopped tick finds the disc again
     EXPECT_EQ(bar_->slbTrack()->Caption(), "1. Track 1");
     EXPECT_TRUE(answerer_.texts.empty());
@@ -262,7 +214,7 @@ TEST_F(BarWindowTest, ExitClosesTheBarAndWritesTheFileBack) {
     Start();
     EXPECT_EQ(bar_->Edge(), TBarEdge::Top);
     bar_->SetEdge(TBarEdge::Bottom);
-    bar_->sbtExit()->click();
+    bar_->pnlOperation()->sbtExit()->click();
     ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
     EXPECT_FALSE(bar_->ClosedBySignal());
     EXPECT_FALSE(bar_->Timer1().isActive());
@@ -276,7 +228,7 @@ TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
     Start();
     bar_->close();
-    bar_->FormDestroy();
+    EXPECT_EQ(bar_->FormDestroy(), 0);
     EXPECT_EQ(Ini().find("Tb_X"), std::string::npos);
     EXPECT_EQ(Ini().find("DocH"), std::string::npos);
     bar_.reset();
@@ -288,7 +240,7 @@ TEST_F(BarWindowTest, CloseSavesFreePositionsOnlyInTheFreeArrangements) {
     const QPoint disc = bar_->slbCDName()->pos();
     const QPoint track = bar_->slbTrack()->pos();
     bar_->close();
-    bar_->FormDestroy();
+    EXPECT_EQ(bar_->FormDestroy(), 0);
     const std::string ini = Ini();
     auto has = [&](const std::string& line) { return ini.find(line + "\r\n") != ini.npos; };
     EXPECT_TRUE(has("Tb_X=" + std::to_string(gauge.x()))) << ini;
@@ -305,7 +257,7 @@ TEST_F(BarWindowTest, AFailedWriteBackIsShownWhenTheUserClosed) {
     // The settings file's folder does not exist, so the write at the end must fail.
     Start(dir_.File("gone/lintel.ini"));
     answerer_.texts.clear();
-    bar_->sbtExit()->click();
+    bar_->pnlOperation()->sbtExit()->click();
     ASSERT_TRUE(PumpUntil([&] { return bar_->Closed(); }));
     EXPECT_EQ(bar_->FormDestroy(), 1);
     ASSERT_EQ(answerer_.texts.size(), 1u);

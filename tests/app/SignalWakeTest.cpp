@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "AppTest.h"
 #include "app/SignalWake.h"
+#include "support/BoxAnswerer.h"
 
 namespace lintel {
 namespace {

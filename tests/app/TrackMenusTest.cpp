@@ -6,17 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "AppTest.h"
 #include "app/TrackMenus.h"
 #include "platform/Cp932.h"
+#include "support/BoxAnswerer.h"
 #include "widgets/QtText.h"
 
 namespace lintel {
 namespace {
-
-QString Jp(const char* utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
 
 TStringList Captions(int n) {
     TStringList captions;
@@ -34,7 +30,7 @@ protected:
         test::App();
         handlers_.sbtPlayClick = [this] { calls_.push_back("play"); };
         auto record = [this](const char* name) { return [this, name] { calls_.push_back(name); }; };
-        TMenuHandlers& h = handlers_;
+        TBarCommands& h = handlers_;
         for (auto* handler :
              {&h.sbtPauseClick, &h.sbtStopClick, &h.sbtPrevClick, &h.sbtNextClick, &h.sbtEjectClick,
               &h.sbtCloseClick, &h.sbtPrgSetClick, &h.pmnOpePanelClick, &h.sbtHelpClick,
@@ -63,7 +59,7 @@ protected:
 
     bool appReady_ = (test::App(), true);  // before any widget
     QWidget owner_;
-    TMenuHandlers handlers_;
+    TBarCommands handlers_;
     std::unique_ptr<TTrackMenus> menus_;
     std::vector<std::string> calls_;
     std::vector<int> tags_;
@@ -80,14 +76,14 @@ TEST_F(TrackMenusTest, FixedItemsAndCaptions) {
         if (leftTexts[i] == nullptr) {
             EXPECT_TRUE(left[i]->isSeparator()) << i;
         } else {
-            EXPECT_EQ(left[i]->text(), Jp(leftTexts[i])) << i;
+            EXPECT_EQ(left[i]->text(), Text(leftTexts[i])) << i;
         }
     }
     const QList<QAction*> operation = Operation();
     ASSERT_EQ(operation.size(), TTrackMenus::kOperationFixedItems);
-    EXPECT_EQ(operation[0]->text(), Jp("再生(&P)"));
+    EXPECT_EQ(operation[0]->text(), Text("再生(&P)"));
     EXPECT_TRUE(operation[5]->isSeparator());
-    EXPECT_EQ(operation[7]->text(), Jp("閉(&C)"));
+    EXPECT_EQ(operation[7]->text(), Text("閉(&C)"));
 
     QStringList right;
     for (QAction* item : menus_->ppmRight()->actions()) {
@@ -95,9 +91,10 @@ TEST_F(TrackMenusTest, FixedItemsAndCaptions) {
             right << item->text();
         }
     }
-    EXPECT_EQ(right, QStringList({Jp("操作(&P)"), Jp("リピート(&M)"), Jp("プログラムプレイ(&R)"),
-                                  Jp("操作パネル(&V)"), Jp("タイトル編集(&E)"), Jp("設定(&C)"),
-                                  Jp("ヘルプ(&H)"), Jp("ﾊﾞｰｼﾞｮﾝ情報(&A)"), Jp("終了(&X)")}));
+    EXPECT_EQ(right,
+              QStringList({Text("操作(&P)"), Text("リピート(&M)"), Text("プログラムプレイ(&R)"),
+                           Text("操作パネル(&V)"), Text("タイトル編集(&E)"), Text("設定(&C)"),
+                           Text("ヘルプ(&H)"), Text("ﾊﾞｰｼﾞｮﾝ情報(&A)"), Text("終了(&X)")}));
     EXPECT_EQ(menus_->ppmRight()->actions()[0]->menu(), menus_->pmnOperation());
     EXPECT_TRUE(menus_->OpePanelChecked());  // the panel starts shown
 }
@@ -119,7 +116,7 @@ TEST_F(TrackMenusTest, TwelveTracksGiveTwelveItems) {
     }
     EXPECT_EQ(Left().size(), 24);
     EXPECT_EQ(Operation().size(), 21);
-    EXPECT_EQ(Left()[13]->text(), Jp("再生(&P)"));
+    EXPECT_EQ(Left()[13]->text(), Text("再生(&P)"));
     EXPECT_EQ(menus_->TrackCount(), 12);
 }
 
@@ -196,7 +193,7 @@ TEST_F(TrackMenusTest, RebuildingTwiceLeavesOneSet) {
     menus_->ClearTrackMenus();
     EXPECT_EQ(Left().size(), 11);
     EXPECT_EQ(Operation().size(), 8);
-    EXPECT_EQ(Left()[0]->text(), Jp("再生(&P)"));
+    EXPECT_EQ(Left()[0]->text(), Text("再生(&P)"));
     EXPECT_EQ(menus_->TrackCount(), 0);
     // An empty play list adds no separator either.
     menus_->BuildTrackMenus({});
@@ -216,7 +213,7 @@ TEST_F(TrackMenusTest, ChoosingATrackItemHandsItsTagOn) {
     // The handler may rebuild the menus while the chosen item is still being handled.
     handlers_.TrackMenuItemClick = nullptr;
     int rebuilt = 0;
-    TMenuHandlers h = handlers_;
+    TBarCommands h = handlers_;
     h.TrackMenuItemClick = [&](int) {
         menus_->BuildTrackMenus(Captions(4));
         ++rebuilt;
@@ -249,7 +246,7 @@ TEST_F(TrackMenusTest, CommandsReachTheirHandlersAndMarksFollowTheOwner) {
 
 // Enabling by groups; commands without a handler stay disabled whatever is enabled.
 TEST_F(TrackMenusTest, EnablingFollowsTheGroupsAndTheTray) {
-    menus_->EnableTransport(false, true);
+    menus_->EnableTransport(TTransportGroup::Disabled, TPauseAndEdit::Enabled);
     EXPECT_FALSE(menus_->pmnPlay->isEnabled());
     EXPECT_FALSE(menus_->pmnPrgSetR->isEnabled());
     EXPECT_FALSE(menus_->pmnRepeatR->isEnabled());
@@ -257,7 +254,7 @@ TEST_F(TrackMenusTest, EnablingFollowsTheGroupsAndTheTray) {
     EXPECT_TRUE(menus_->pmnEject->isEnabled());  // not a transport item
     EXPECT_TRUE(menus_->pmnHelp->isEnabled());
 
-    menus_->EnableTransport(true, true);
+    menus_->EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
     EXPECT_TRUE(menus_->pmnStopR->isEnabled());
     EXPECT_FALSE(menus_->pmnCDEdit->isEnabled());  // no handler
     EXPECT_FALSE(menus_->pmnConfig->isEnabled());

@@ -2,24 +2,18 @@
 // that outlives this program, named by the root property _XROOTPMAP_ID. Each pixel
 // tells where it lies: red = x mod 256, green = y mod 256, blue = 0x80, so a test can
 // check that the bar shows the part of the picture at its own place.
-#include <xcb/xcb.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
+#include "Display.h"
+
 int main() {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        std::fprintf(stderr, "no X display\n");
+    const auto x = ConnectToDisplay();
+    if (!x)
         return 1;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) xcb_screen_next(&it);
-    xcb_screen_t* screen = it.data;
+    xcb_connection_t* c = x->Connection();
+    const xcb_screen_t* screen = &x->Screen();
     if (screen->root_depth != 24) {
         std::fprintf(stderr, "root depth %d is not 24\n", screen->root_depth);
         return 1;
@@ -50,22 +44,17 @@ int main() {
                       reinterpret_cast<const uint8_t*>(pixels.data()));
     }
 
-    const char name[] = "_XROOTPMAP_ID";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    if (atom == nullptr) {
+    const xcb_atom_t property = x->Atom("_XROOTPMAP_ID");
+    if (property == XCB_ATOM_NONE) {
         std::fprintf(stderr, "cannot name the property\n");
         return 1;
     }
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, screen->root, atom->atom, XCB_ATOM_PIXMAP, 32, 1,
-                        &pixmap);
-    std::free(atom);
+    const uint32_t id[] = {pixmap};
+    x->SetProperty(screen->root, property, XCB_ATOM_PIXMAP, id);
     xcb_free_gc(c, gc);
     // The picture must stay when this client is gone.
     xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
     // A round trip, so every request above has reached the server.
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    const int error = xcb_connection_has_error(c);
-    xcb_disconnect(c);
-    return error == 0 ? 0 : 1;
+    x->Sync();
+    return x->Failed() ? 1 : 0;
 }

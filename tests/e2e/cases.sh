@@ -203,21 +203,11 @@ case_background_compositor() {
     xwininfo -id "$(bar_of "$BAR_PID")" | grep -q 'Depth: 32' ||
         fail "the bar has no window with an alpha channel"
     end_with TERM
-
-    printf '[Config]\r\nDrive=V:\r\n\r\n[Back]\r\nItemIndex=2\r\nColor=255\r\n' \
-        >"$PROG/lintel.ini"
-    e2e_launch
-    wait_bar
-    sleep 1
-    bar_corner
-    got=$(screen_pixel $((BAR_X + 1)) $((BAR_Y + 1)))
-    [[ $got == "#FF0000" ]] || fail "the bar is $got, not red"
-    end_with TERM
+    expect_red_bar
 }
 
-# A colour of its own: [Back] "Color" 255 (0x00BBGGRR) is pure red, also over a picture.
-case_background_colour() {
-    "$SET_ROOT_PICTURE" || fail "could not set the root picture"
+# Starts the bar with [Back] "Color" 255 (0x00BBGGRR) and checks that it is pure red.
+expect_red_bar() {
     printf '[Config]\r\nDrive=V:\r\n\r\n[Back]\r\nItemIndex=2\r\nColor=255\r\n' \
         >"$PROG/lintel.ini"
     e2e_launch
@@ -228,6 +218,12 @@ case_background_colour() {
     got=$(screen_pixel $((BAR_X + 1)) $((BAR_Y + 1)))
     [[ $got == "#FF0000" ]] || fail "the bar is $got, not red"
     end_with TERM
+}
+
+# A colour of its own is shown, also over a picture.
+case_background_colour() {
+    "$SET_ROOT_PICTURE" || fail "could not set the root picture"
+    expect_red_bar
 }
 
 # The first four numbers of the root's _NET_WORKAREA: "x y w h".

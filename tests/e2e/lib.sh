@@ -36,10 +36,11 @@ wait_for() {
     return 1
 }
 
-# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+# Starts Xvfb on a free display, with a screen of $1 ("WxH", default 1024x600), and
+# openbox on it; exports DISPLAY.
 e2e_display() {
     E2E_SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/lintel-e2e.XXXXXX")
-    Xvfb -displayfd 3 -screen 0 1024x600x24 -nolisten tcp 3>"$E2E_SCRATCH/display" \
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x600}x24" -nolisten tcp 3>"$E2E_SCRATCH/display" \
         2>"$E2E_SCRATCH/xvfb.log" &
     E2E_PIDS+=($!)
     wait_for '[[ -s "$E2E_SCRATCH/display" ]]' 100 || fail "Xvfb did not start"

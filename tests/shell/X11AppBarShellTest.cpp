@@ -11,50 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "XSession.h"
+#include "X11Desktop.h"
 #include "shell/DesktopShell.h"
 #include "shell/X11AppBarShell.h"
+#include "shell/X11DesktopSurface.h"
 #include "support/Require.h"
 #include "widgets/AppBar.h"
 
 namespace lintel {
 namespace {
 
+using test::TheDesktop;
 using test::XSession;
 using Msg = TAppBarMessage;
 using Area = std::vector<uint32_t>;
-
-/// The display and the application, made once for the whole program: Qt allows one
-/// application per program, and it must be told the display before it starts.
-struct Desktop {
-    XSession x;
-    std::unique_ptr<QApplication> app;
-    std::unique_ptr<TX11AppBarShell> shell;
-
-    Desktop() {
-        if (!XSession::Available())
-            return;
-        const std::string display = x.Start();
-        if (display.empty())
-            return;
-        qputenv("DISPLAY", display.c_str());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "x11_shell_tests";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QApplication>(argc, argv);
-        shell = TX11AppBarShell::Create();
-    }
-    ~Desktop() {
-        shell.reset();
-        app.reset();
-    }
-};
-
-Desktop& TheDesktop() {
-    static Desktop desktop;
-    return desktop;
-}
 
 void Pump() {
     QApplication::processEvents();
@@ -104,6 +74,19 @@ protected:
         EXPECT_EQ(Send(Msg::abmNew, w->winId(), abeFloat), 1u);
         w->show();
         return w;
+    }
+
+    /// An app bar as the program's: 36 pixels thick, docked at the top or the bottom only,
+    /// no user sizing, no slides; shown at the bottom edge.
+    std::unique_ptr<TAppBar> TopOrBottomBar() {
+        auto bar = std::make_unique<TAppBar>(*shell);
+        bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
+        bar->SetVertSizeInc(0);
+        bar->SetSlideEffect(false);
+        bar->SetHorzDockSize(36);
+        bar->SetEdge(abeBottom);
+        bar->show();
+        return bar;
     }
 
     bool WorkAreaBecomes(const Area& expected) {
@@ -168,12 +151,10 @@ TEST_F(X11AppBarShellTest, OtherDocksStripsAreLeftOutAndTheyAreHeardOf) {
     // Another program's dock at the top, 30 high.
     xcb_connection_t* c = x->Connection();
     const xcb_window_t other = x->CreateWindow(0, 0, 1024, 30);
-    const xcb_atom_t dock = x->Atom("_NET_WM_WINDOW_TYPE_DOCK");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, other, x->Atom("_NET_WM_WINDOW_TYPE"),
-                        XCB_ATOM_ATOM, 32, 1, &dock);
+    const uint32_t dock[] = {x->Atom("_NET_WM_WINDOW_TYPE_DOCK")};
+    x->X().SetProperty(other, x->Atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, dock);
     const uint32_t strut[12] = {0, 0, 30, 0, 0, 0, 0, 0, 0, 1023, 0, 0};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, other, x->Atom("_NET_WM_STRUT_PARTIAL"),
-                        XCB_ATOM_CARDINAL, 32, 12, strut);
+    x->X().SetProperty(other, x->Atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut);
     xcb_map_window(c, other);
     xcb_flush(c);
     ASSERT_TRUE(WorkAreaBecomes({0, 30, 1024, 702}));
@@ -204,9 +185,8 @@ TEST_F(X11AppBarShellTest, AutoHidePlaceIsSharedBetweenClientsAndFreedByADeadWin
     xcb_connection_t* c = x->Connection();
     const xcb_window_t other = x->CreateWindow(0, 0, 10, 10);
     const uint32_t holders[4] = {0, other, 0, 0};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, x->Root(),
-                        x->Atom(TX11AppBarShell::kAutoHideProperty), XCB_ATOM_WINDOW, 32, 4,
-                        holders);
+    x->X().SetProperty(x->Root(), x->Atom(TX11AppBarShell::kAutoHideProperty), XCB_ATOM_WINDOW,
+                       holders);
     x->Sync();
     EXPECT_EQ(Send(Msg::abmGetAutoHideBar, id, abeTop), other);
     EXPECT_EQ(Send(Msg::abmSetAutoHideBar, id, abeTop, {}, 1), 0u);
@@ -231,9 +211,8 @@ TEST_F(X11AppBarShellTest, FullScreenActiveWindowIsReported) {
     heard.clear();
     xcb_connection_t* c = x->Connection();
     const xcb_window_t app = x->CreateWindow(100, 100, 300, 200);
-    const xcb_atom_t full = x->Atom("_NET_WM_STATE_FULLSCREEN");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, app, x->Atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        1, &full);
+    const uint32_t full[] = {x->Atom("_NET_WM_STATE_FULLSCREEN")};
+    x->X().SetProperty(app, x->Atom("_NET_WM_STATE"), XCB_ATOM_ATOM, full);
     xcb_map_window(c, app);
     xcb_flush(c);
     const auto reported = [&](std::intptr_t open) {
@@ -249,17 +228,7 @@ TEST_F(X11AppBarShellTest, FullScreenActiveWindowIsReported) {
     EXPECT_TRUE(reported(1));
 
     // Leaving full screen through the window manager ends the report.
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = app;
-    event.type = x->Atom("_NET_WM_STATE");
-    event.data.data32[0] = 0;
-    event.data.data32[1] = full;
-    event.data.data32[3] = 1;
-    xcb_send_event(c, 0, x->Root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    x->X().RequestWmState(app, TWmStateAction::Remove, full[0]);
     xcb_flush(c);
     EXPECT_TRUE(reported(0));
     xcb_destroy_window(c, app);
@@ -290,13 +259,7 @@ TEST_F(X11AppBarShellTest, StackingAndTaskbarStatesReachTheWindowManager) {
 
 TEST_F(X11AppBarShellTest, AppBarDocksAtTheBottomAndFollowsToTheTop) {
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
-    auto bar = std::make_unique<TAppBar>(*shell);
-    bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
-    bar->SetVertSizeInc(0);
-    bar->SetSlideEffect(false);
-    bar->SetHorzDockSize(36);
-    bar->SetEdge(abeBottom);
-    bar->show();
+    auto bar = TopOrBottomBar();
     const auto id = static_cast<xcb_window_t>(bar->winId());
     EXPECT_EQ(x->Cardinals(id, x->Atom("_NET_WM_WINDOW_TYPE")),
               Area{x->Atom("_NET_WM_WINDOW_TYPE_DOCK")});
@@ -359,21 +322,16 @@ TEST_F(X11AppBarShellTest, MaximisedWindowFitsAboveTheBarAndAutoHideReservesNoth
     // Another program's window, maximised by the window manager.
     xcb_connection_t* c = x->Connection();
     const xcb_window_t other = x->CreateWindow(50, 50, 300, 200);
-    const xcb_atom_t maximised[2] = {x->Atom("_NET_WM_STATE_MAXIMIZED_VERT"),
-                                     x->Atom("_NET_WM_STATE_MAXIMIZED_HORZ")};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, other, x->Atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
-                        32, 2, maximised);
+    const uint32_t maximised[2] = {x->Atom("_NET_WM_STATE_MAXIMIZED_VERT"),
+                                   x->Atom("_NET_WM_STATE_MAXIMIZED_HORZ")};
+    x->X().SetProperty(other, x->Atom("_NET_WM_STATE"), XCB_ATOM_ATOM, maximised);
     xcb_map_window(c, other);
     x->Sync();
     const auto bottomOf = [&] {
-        xcb_get_geometry_reply_t* g =
-            xcb_get_geometry_reply(c, xcb_get_geometry(c, other), nullptr);
-        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, other, x->Root(), 0, 0), nullptr);
-        const int bottom = g && t ? t->dst_y + g->height : -1;
-        free(g);
-        free(t);
-        return bottom;
+        TX11Reply<xcb_get_geometry_reply_t> g(
+            xcb_get_geometry_reply(c, xcb_get_geometry(c, other), nullptr));
+        const auto origin = x->X().Origin(other);
+        return g && origin ? origin->second + g->height : -1;
     };
     // It fills the screen down to the bar and no further.
     EXPECT_TRUE(XSession::WaitFor([&] { return bottomOf() > 700 && bottomOf() <= 732; }, Pump))
@@ -386,11 +344,8 @@ TEST_F(X11AppBarShellTest, MaximisedWindowFitsAboveTheBarAndAutoHideReservesNoth
     EXPECT_EQ(bar->WindowRect(), (TRect{0, -34, 1024, 2}));
     // The window manager lets the dock stand mostly off the screen.
     const auto barTop = [&] {
-        xcb_translate_coordinates_reply_t* t = xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, bar->winId(), x->Root(), 0, 0), nullptr);
-        const int top = t ? t->dst_y : 9999;
-        free(t);
-        return top;
+        const auto origin = x->X().Origin(static_cast<xcb_window_t>(bar->winId()));
+        return origin ? origin->second : 9999;
     };
     EXPECT_TRUE(XSession::WaitFor([&] { return barTop() == -34; }, Pump))
         << "the hidden bar stands at " << barTop();
@@ -402,22 +357,18 @@ TEST_F(X11AppBarShellTest, MaximisedWindowFitsAboveTheBarAndAutoHideReservesNoth
     EXPECT_EQ(holders, (Area{0, 0, 0, 0}));
 }
 
-TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServiceIsTheX11One) {
-    const std::unique_ptr<TAppBarShell> service = MakeAppBarShell();
-    EXPECT_NE(dynamic_cast<TX11AppBarShell*>(service.get()), nullptr);
-    EXPECT_EQ(service->ScreenRect(0), (TRect{0, 0, 1024, 768}));
+TEST_F(X11AppBarShellTest, OnAnX11DisplayTheDesktopServicesAreTheX11Ones) {
+    const TDesktopShell desktop = MakeDesktopShell();
+    EXPECT_NE(dynamic_cast<TX11AppBarShell*>(desktop.appBars.get()), nullptr);
+    EXPECT_NE(dynamic_cast<TX11DesktopSurface*>(desktop.surface.get()), nullptr);
+    EXPECT_NE(desktop.notifyIcons, nullptr);
+    EXPECT_EQ(desktop.appBars->ScreenRect(0), (TRect{0, 0, 1024, 768}));
 }
 
 TEST_F(X11AppBarShellTest, DraggingTheBarWithThePointerMovesItToTheOtherEdge) {
     LINTEL_REQUIRE(access("/usr/bin/xdotool", X_OK) == 0, "xdotool (tools/deps.sh test)");
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 768}));
-    auto bar = std::make_unique<TAppBar>(*shell);
-    bar->SetFlags(AppBarFlag(abfAllowTop) | AppBarFlag(abfAllowBottom));
-    bar->SetVertSizeInc(0);
-    bar->SetSlideEffect(false);
-    bar->SetHorzDockSize(36);
-    bar->SetEdge(abeBottom);
-    bar->show();
+    auto bar = TopOrBottomBar();
     ASSERT_TRUE(WorkAreaBecomes({0, 0, 1024, 732}));
     const auto xdotool = [&](const std::string& args) {
         const std::string command = "DISPLAY=" + qEnvironmentVariable("DISPLAY").toStdString() +

@@ -48,14 +48,8 @@ struct TrayDesktop {
             _exit(127);
         }
         // The tray is there once it owns the tray selection of screen 0.
-        const xcb_atom_t selection = x.Atom("_NET_SYSTEM_TRAY_S0");
-        const bool up = XSession::WaitFor([&] {
-            xcb_get_selection_owner_reply_t* r = xcb_get_selection_owner_reply(
-                x.Connection(), xcb_get_selection_owner(x.Connection(), selection), nullptr);
-            const bool owned = r && r->owner != XCB_NONE;
-            free(r);
-            return owned;
-        });
+        const bool up = XSession::WaitFor(
+            [&] { return x.X().SelectionOwner("_NET_SYSTEM_TRAY_S0") != XCB_WINDOW_NONE; });
         if (!up)
             return;
         qputenv("DISPLAY", display.c_str());

@@ -8,14 +8,14 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "shell/X11Client.h"
 
 namespace lintel::test {
 
@@ -63,22 +63,18 @@ public:
             _exit(127);
         }
         // Ready once openbox announces itself on the root window.
-        connection_ = xcb_connect(display_.c_str(), nullptr);
-        if (xcb_connection_has_error(connection_))
+        x11_ = TX11Client::Connect(display_.c_str());
+        if (!x11_)
             return {};
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
         const bool up = WaitFor([&] {
-            return !Cardinals(root_, Atom("_NET_SUPPORTING_WM_CHECK")).empty() &&
-                   !Cardinals(root_, Atom("_NET_WORKAREA")).empty();
+            return !Cardinals(Root(), Atom("_NET_SUPPORTING_WM_CHECK")).empty() &&
+                   !Cardinals(Root(), Atom("_NET_WORKAREA")).empty();
         });
         return up ? display_ : std::string();
     }
 
     void Stop() {
-        if (connection_) {
-            xcb_disconnect(connection_);
-            connection_ = nullptr;
-        }
+        x11_.reset();
         for (pid_t* pid : {&openbox_, &xvfb_}) {
             if (*pid > 0) {
                 kill(*pid, SIGTERM);
@@ -88,42 +84,20 @@ public:
         }
     }
 
-    /// The test's own connection: a client apart from the program under test, as another
-    /// process would be.
-    xcb_connection_t* Connection() const { return connection_; }
-    xcb_window_t Root() const { return root_; }
-
-    xcb_atom_t Atom(const char* name) const {
-        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr);
-        const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-        free(r);
-        return atom;
-    }
-
+    /// The test's own client: apart from the program under test, as another process
+    /// would be.
+    const TX11Client& X() const { return *x11_; }
+    xcb_connection_t* Connection() const { return x11_->Connection(); }
+    xcb_window_t Root() const { return x11_->Root(); }
+    xcb_atom_t Atom(const char* name) const { return x11_->Atom(name); }
     std::vector<uint32_t> Cardinals(xcb_window_t window, xcb_atom_t property) const {
-        std::vector<uint32_t> values;
-        xcb_get_property_reply_t* r = xcb_get_property_reply(
-            connection_,
-            xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-            nullptr);
-        if (r && r->format == 32) {
-            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
-            values.assign(data, data + xcb_get_property_value_length(r) / 4);
-        }
-        free(r);
-        return values;
+        return x11_->Cardinals(window, property);
     }
-
-    /// Returns once the server has handled every request this client sent, so that
-    /// another client's next request sees their effect.
-    void Sync() const {
-        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    }
+    void Sync() const { x11_->Sync(); }
 
     /// The work area of the first desktop: x, y, width, height.
     std::vector<uint32_t> WorkArea() const {
-        std::vector<uint32_t> w = Cardinals(root_, Atom("_NET_WORKAREA"));
+        std::vector<uint32_t> w = Cardinals(Root(), Atom("_NET_WORKAREA"));
         w.resize(4);
         return w;
     }
@@ -147,11 +121,11 @@ public:
 
     /// A plain window of the test's own client, for standing in for another program's.
     xcb_window_t CreateWindow(int x, int y, int w, int h) {
-        const xcb_window_t id = xcb_generate_id(connection_);
-        const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, id, root_, x, y, w, h, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, nullptr);
-        xcb_flush(connection_);
+        xcb_connection_t* c = Connection();
+        const xcb_window_t id = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, Root(), x, y, w, h, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, x11_->Screen().root_visual, 0, nullptr);
+        xcb_flush(c);
         return id;
     }
 
@@ -159,8 +133,7 @@ private:
     pid_t xvfb_ = 0;
     pid_t openbox_ = 0;
     std::string display_;
-    xcb_connection_t* connection_ = nullptr;
-    xcb_window_t root_ = 0;
+    std::unique_ptr<TX11Client> x11_;
 };
 
 }  // namespace lintel::test

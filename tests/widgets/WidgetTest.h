@@ -1,5 +1,5 @@
-// Shared set-up of the widget tests: one QApplication for the whole program, fonts that
-// draw without antialiasing so pixels can be compared exactly, and paint counting.
+// Shared set-up of the widget tests: the one QApplication, fonts that draw without
+// antialiasing so pixels can be compared exactly, and paint counting.
 #pragma once
 
 #include <QApplication>
@@ -9,23 +9,9 @@
 #include <QObject>
 #include <QWidget>
 
-#include "widgets/Fonts.h"
+#include "support/QtApp.h"
 
 namespace lintel::test {
-
-/// The application every widget test needs; created once and kept until exit, since
-/// QApplication cannot be created twice in one program.
-inline QApplication& App() {
-    static QApplication* app = [] {
-        static int argc = 1;
-        static char name[] = "widgets_tests";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QApplication(argc, argv);
-        RegisterFontSubstitutes();
-        return a;
-    }();
-    return *app;
-}
 
 /// A font whose glyphs are drawn in pure colours, so a copy of the text can be told
 /// from the text itself pixel by pixel.

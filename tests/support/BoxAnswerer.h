@@ -1,5 +1,5 @@
-// Shared set-up of the bar window's tests: one QApplication, and a helper that answers
-// the modal message boxes the window opens, keeping their texts.
+// Shared set-up of the bar window's and the dialogs' tests: a helper that answers the
+// modal message boxes they open, keeping their texts, and a bounded wait on the loop.
 #pragma once
 
 #include <QApplication>
@@ -9,22 +9,9 @@
 #include <functional>
 #include <vector>
 
-#include "widgets/Fonts.h"
+#include "support/QtApp.h"
 
 namespace lintel::test {
-
-inline QApplication& App() {
-    static QApplication* app = [] {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        RegisterFontSubstitutes();
-        return a;
-    }();
-    return *app;
-}
 
 /// Watches for modal message boxes while it lives. Each new box has its text recorded and
 /// is then handed to `onBox`, which by default presses OK.

@@ -10,23 +10,20 @@
 #include <filesystem>
 #include <memory>
 
-#include "AppTest.h"
-#include "app/CDprg.h"
-#include "app/Help.h"
+#include "RecordingOpener.h"
+#include "dialogs/CDprg.h"
+#include "dialogs/Help.h"
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "playback/BarEngine.h"
 #include "playback/RecordingView.h"
+#include "support/BoxAnswerer.h"
 #include "support/StepClock.h"
 #include "support/TempDir.h"
 #include "widgets/QtText.h"
 
 namespace lintel {
 namespace {
-
-QString Jp(const char* utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
 
 // The bar as the dialog sees it, over a real store in a scratch folder.
 class FakeHost : public TPrgSetHost {
@@ -47,14 +44,7 @@ public:
     bool repeat = false;
 };
 
-class RecordingOpener : public THelpOpener {
-public:
-    bool Open(const QUrl& address) override {
-        opened.push_back(address);
-        return true;
-    }
-    std::vector<QUrl> opened;
-};
+using test::RecordingOpener;
 
 class PrgSetTest : public ::testing::Test {
 protected:
@@ -87,7 +77,7 @@ TEST_F(PrgSetTest, ActivationShowsTheDiscAndItsStoredProgram) {
     host_.store.WriteString("ABC", "order", "2 0 2 ");
     dialog_.FormActivate();
     EXPECT_TRUE(dialog_.chbRepeat->isChecked());
-    EXPECT_EQ(dialog_.lblTrack->text(), QStringLiteral("<Band/Album>") + Jp("(&V)"));
+    EXPECT_EQ(dialog_.lblTrack->text(), QStringLiteral("<Band/Album>") + Text("(&V)"));
     ASSERT_EQ(dialog_.lsbAllTrack->count(), 3);
     EXPECT_EQ(dialog_.lsbAllTrack->item(2)->text(), QStringLiteral("03: Three"));
     EXPECT_EQ(ProgramLines(), QStringList({"03: Three", "01: One", "03: Three"}));
@@ -103,7 +93,7 @@ TEST_F(PrgSetTest, ActivationShowsTheDiscAndItsStoredProgram) {
     host_.repeat = false;
     dialog_.FormActivate();
     EXPECT_FALSE(dialog_.chbRepeat->isChecked());
-    EXPECT_EQ(dialog_.lblTrack->text(), QStringLiteral("</>") + Jp("(&V)"));
+    EXPECT_EQ(dialog_.lblTrack->text(), QStringLiteral("</>") + Text("(&V)"));
     EXPECT_EQ(dialog_.lsbAllTrack->item(0)->text(), QStringLiteral("01: "));
 }
 
@@ -193,7 +183,7 @@ TEST_F(PrgSetTest, RandomModeSelectsEveryTrack) {
     EXPECT_TRUE(dialog_.lsbAllTrack->isEnabled());
     EXPECT_FALSE(dialog_.lsbPrg->isEnabled());
     EXPECT_FALSE(dialog_.btnInclude->isEnabled());
-    EXPECT_EQ(dialog_.lblPrg->text(), Jp("↑選択されている曲がランダムに使用されます"));
+    EXPECT_EQ(dialog_.lblPrg->text(), Text("↑選択されている曲がランダムに使用されます"));
 
     dialog_.lsbAllTrack->item(1)->setSelected(false);
     dialog_.btnIncludeClick();  // as a double click would
@@ -202,7 +192,7 @@ TEST_F(PrgSetTest, RandomModeSelectsEveryTrack) {
 
     // Back to a program: one line at a time again, none chosen yet.
     dialog_.rdgHowPlayItems[1]->click();
-    EXPECT_EQ(dialog_.lblPrg->text(), Jp("再生の順序(&P)"));
+    EXPECT_EQ(dialog_.lblPrg->text(), Text("再生の順序(&P)"));
     EXPECT_EQ(dialog_.TrackSelection(), (std::vector<bool>{false, false, false}));
 }
 

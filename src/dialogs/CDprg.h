@@ -48,15 +48,15 @@ public:
     /// The bar's play order (decimal zero-based track indexes), edited in place.
     virtual TStringList& PlayOrder() = 0;
     /// The loaded disc's title record.
-    virtual const TStringList& TitleLines() const = 0;
+    [[nodiscard]] virtual const TStringList& TitleLines() const = 0;
     /// The section of the loaded disc's title record; "0" when there is none.
-    virtual std::string DiscId() const = 0;
+    [[nodiscard]] virtual std::string DiscId() const = 0;
     /// The settings store, or nullptr before it exists.
     virtual TIniStore* Settings() = 0;
     /// The tracks of the disc in the drive (0 when none can be asked).
-    virtual int TrackCount() = 0;
+    [[nodiscard]] virtual int TrackCount() = 0;
     /// Whether the bar's repeat button is down.
-    virtual bool RepeatDown() const = 0;
+    [[nodiscard]] virtual bool RepeatDown() const = 0;
 };
 
 /// The host over the bar's engine.
@@ -86,16 +86,16 @@ public:
     TfrmPrgSet(TPrgSetHost& host, THelp* help, QWidget* owner = nullptr);
 
     /// Refreshes the dialog from the bar and shows it modally; true when closed with OK.
-    bool ShowModal();
+    [[nodiscard]] bool ShowModal();
 
     // ---- what playback asks
     /// The chosen play mode: 0 disc order, 1 program, 2 random.
-    int PlayModeChoice() const;
+    [[nodiscard]] int PlayModeChoice() const;
     /// Chooses a play mode, as a click on its item does.
     void SetPlayModeChoice(int mode);
-    bool RepeatChecked() const;
+    [[nodiscard]] bool RepeatChecked() const;
     /// One flag per line of lsbAllTrack: whether it is selected.
-    std::vector<bool> TrackSelection() const;
+    [[nodiscard]] std::vector<bool> TrackSelection() const;
 
     // ---- handlers
     /// Loads the bar's state: repeat, the heading, the track list and the stored program.
@@ -115,7 +115,7 @@ public:
     void SetListsEnabled(bool trackList, bool program);
 
     /// A message from the help button that could not be shown, for tests; empty when none.
-    const std::string& LastHelpError() const { return lastHelpError_; }
+    [[nodiscard]] const std::string& LastHelpError() const { return lastHelpError_; }
 
     // ---- the controls
     QGroupBox* rdgHowPlay = nullptr;

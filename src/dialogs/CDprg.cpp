@@ -1,4 +1,4 @@
-#include "app/CDprg.h"
+#include "dialogs/CDprg.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <charconv>
 
-#include "app/Help.h"
+#include "dialogs/Help.h"
 #include "platform/Cp932.h"
 #include "playback/BarEngine.h"
 #include "playback/lintellib.h"
@@ -23,10 +23,6 @@
 namespace lintel {
 namespace {
 
-QString Text(const char* utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
-
 // A stored program entry as a track index below `trackCount`: decimal digits only.
 std::optional<int> TrackIndex(const std::string& entry, int trackCount) {
     int value = 0;
@@ -36,13 +32,6 @@ std::optional<int> TrackIndex(const std::string& entry, int trackCount) {
         return std::nullopt;
     }
     return value;
-}
-
-// A title as typed: an ampersand in it is no accelerator.
-QString ShownAsTyped(const std::string& cp932Text) {
-    QString text = FromCp932(cp932Text);
-    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return text;
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* captionUtf8, int left, int top, int width,

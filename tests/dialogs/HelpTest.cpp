@@ -5,21 +5,14 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "app/Help.h"
+#include "RecordingOpener.h"
+#include "dialogs/Help.h"
 #include "support/TempDir.h"
 
 namespace lintel {
 namespace {
 
-class RecordingOpener : public THelpOpener {
-public:
-    bool Open(const QUrl& address) override {
-        opened.push_back(address);
-        return answer;
-    }
-    std::vector<QUrl> opened;
-    bool answer = true;
-};
+using test::RecordingOpener;
 
 // Each context opens its own page of the pages shipped with the source.
 TEST(Help, ContextsOpenTheirPages) {

@@ -1,4 +1,4 @@
-#include "app/Help.h"
+#include "dialogs/Help.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "widgets/About.h"
+#include "dialogs/About.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -16,12 +16,6 @@
 
 namespace lintel {
 namespace {
-
-// Japanese texts pass through code page 932 so that the dialog shows exactly what the
-// rest of the program would store.
-QString Text(std::string_view utf8) {
-    return FromCp932(cp932::Literal(utf8));
-}
 
 QFont PixelFont(int pixels, bool bold = false) {
     QFont f(ProportionalGothicName());

@@ -22,7 +22,7 @@ class THelpOpener {
 public:
     virtual ~THelpOpener() = default;
     /// Shows the page at `address`; false when nothing could be started to show it.
-    virtual bool Open(const QUrl& address) = 0;
+    [[nodiscard]] virtual bool Open(const QUrl& address) = 0;
 };
 
 /// Opens addresses with the desktop's preferred browser (QDesktopServices).
@@ -47,20 +47,20 @@ public:
     THelp(THelpOpener& opener, QString helpFolder);
 
     /// The folder "help" beside the running executable.
-    static QString DefaultFolder();
+    [[nodiscard]] static QString DefaultFolder();
 
     /// The file name of the Japanese page of `context`, relative to the help folder.
     /// Context 0 (the KnownCD dialog has no context of its own) shows the title editor's
     /// page at its import part; any other unknown context shows the bar's page.
-    static QString PagePath(int context);
+    [[nodiscard]] static QString PagePath(int context);
 
     /// The address of the page of `context`: a local file URL, with a fragment for the
     /// KnownCD part of the title editor's page.
-    QUrl Address(int context) const;
+    [[nodiscard]] QUrl Address(int context) const;
 
     /// Shows the page of `context`. Returns nothing on success, else a message for the
     /// user (code page 932): the page is not installed, or no browser could be started.
-    std::optional<std::string> Show(int context);
+    [[nodiscard]] std::optional<std::string> Show(int context);
 
 private:
     THelpOpener& opener_;

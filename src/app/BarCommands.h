@@ -1,0 +1,24 @@
+// The bar's commands as its operation panel and its menus offer them: one callback per
+// command, named after the bar's handler it stands for. A command without a callback is
+// offered disabled (the dialogs that come later).
+#pragma once
+
+#include <functional>
+
+namespace lintel {
+
+/// Whether the transport group (play, stop, previous, next, repeat, program play) can be
+/// used, and apart from it whether pause and title edit can.
+enum class TTransportGroup : bool { Disabled, Enabled };
+enum class TPauseAndEdit : bool { Disabled, Enabled };
+
+struct TBarCommands {
+    std::function<void()> sbtPlayClick, sbtPauseClick, sbtStopClick, sbtPrevClick, sbtNextClick,
+        sbtEjectClick, sbtCloseClick;
+    std::function<void()> sbtRepeatClick, sbtPrgSetClick, pmnOpePanelClick, sbtCDEditClick,
+        sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
+    /// A track item was chosen; the argument is its tag, the one-based play-list position.
+    std::function<void(int tag)> TrackMenuItemClick;
+};
+
+}  // namespace lintel
