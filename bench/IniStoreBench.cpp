@@ -3,13 +3,13 @@
 // into lines, and writing the same bytes. Memory is the bytes the store keeps allocated.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <malloc.h>
 #include <new>
 #include <random>
 #include <string>
@@ -40,7 +40,9 @@ void operator delete(void* p) noexcept {
     }
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
 
 namespace {
 
@@ -62,8 +64,14 @@ const Database& TheDatabase() {
         std::filesystem::create_directories(dir);
         d.path = (dir / "lintel.ini").string();
         std::mt19937 rng(42);
-        const char* words[] = {"Blue", "Night", "\x83\x41\x83\x43", "\x89\xCC", "Song", "\x8C\x8E",
-                               "Rain", "\x83\x7E\x83\x85\x81\x5B\x83\x57\x83\x62\x83\x4E"};
+        const char* words[] = {"Blue",
+                               "Night",
+                               "\x83\x41\x83\x43",
+                               "\x89\xCC",
+                               "Song",
+                               "\x8C\x8E",
+                               "Rain",
+                               "\x83\x7E\x83\x85\x81\x5B\x83\x57\x83\x62\x83\x4E"};
         auto phrase = [&] {
             std::string s;
             int n = 1 + static_cast<int>(rng() % 4);

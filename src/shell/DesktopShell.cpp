@@ -26,8 +26,4 @@ TDesktopShell MakeDesktopShell() {
     return shell;
 }
 
-std::unique_ptr<TAppBarShell> MakeAppBarShell() {
-    return MakeDesktopShell().appBars;
-}
-
 }  // namespace lintel

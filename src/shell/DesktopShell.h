@@ -27,7 +27,4 @@ struct TDesktopShell {
 /// Qt's tray icon everywhere. Needs the application object.
 [[nodiscard]] TDesktopShell MakeDesktopShell();
 
-/// The desktop-toolbar service of MakeDesktopShell() alone, for code that needs no other.
-[[nodiscard]] std::unique_ptr<TAppBarShell> MakeAppBarShell();
-
 }  // namespace lintel

@@ -1,11 +1,11 @@
 #include "widgets/AppBar.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QStyle>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -20,15 +20,6 @@ constexpr int kBorder = 1;
 /// How far the pointer may stray from a shown auto-hide bar, per side, before it hides:
 /// twice the distance two clicks may lie apart and still make a double click.
 constexpr int kDoubleClickZone = 4;
-
-std::int64_t SteadyMilliseconds() {
-    static QElapsedTimer started = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return started.elapsed();
-}
 
 TRect FromQRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
@@ -47,7 +38,6 @@ TAppBar::TAppBar(TAppBarShell& shell, QWidget* parent)
     maxHeight_ = screen.Height();
     maxHorzDockSize_ = screen.Height() / 2;
     maxVertDockSize_ = screen.Width() / 2;
-    clock_ = SteadyMilliseconds;
     autoHideTimer_.setInterval(slideTime_);
     connect(&autoHideTimer_, &QTimer::timeout, this, [this] { AutoHideTimerTick(); });
 }
@@ -241,23 +231,13 @@ void TAppBar::SetWindowRect(const TRect& r) {
 
 void TAppBar::SlideTo(const TRect& target) {
     const TRect s = WindowRect();
-    if (slideEffect_ && slideTime_ > 0 && shell_.DragFullWindows() && !(target == s)) {
-        // Positions follow the elapsed time, so a slow machine draws fewer steps but
-        // arrives on time. Each product is taken before the division, as integers.
-        const std::int64_t t0 = clock_();
-        const std::int64_t sw = s.Width();
-        const std::int64_t tw = target.Width();
-        const std::int64_t sh = s.Height();
-        const std::int64_t th = target.Height();
-        for (std::int64_t now = t0; now < t0 + slideTime_; now = clock_()) {
-            const std::int64_t t = now - t0;
-            const auto x = static_cast<int>(s.Left - (s.Left - target.Left) * t / slideTime_);
-            const auto y = static_cast<int>(s.Top - (s.Top - target.Top) * t / slideTime_);
-            const auto w = static_cast<int>(sw - (sw - tw) * t / slideTime_);
-            const auto h = static_cast<int>(sh - (sh - th) * t / slideTime_);
-            SetWindowRect({x, y, x + w, y + h});
+    // Nothing of a window that is not yet on the screen could be seen gliding.
+    const bool onScreen = isVisible() && windowHandle() != nullptr && windowHandle()->isExposed();
+    if (slideEffect_ && slideTime_ > 0 && shell_.DragFullWindows() && onScreen && !(target == s)) {
+        slide_.Run(s, target, slideTime_, [this](const TRect& r) {
+            SetWindowRect(r);
             repaint();
-        }
+        });
     }
     SetWindowRect(target);
 }

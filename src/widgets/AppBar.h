@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "shell/AppBarShell.h"
+#include "widgets/Slide.h"
 
 namespace lintel {
 
@@ -71,9 +72,6 @@ constexpr unsigned wsSysMenu = 0x80000;
 
 class TAppBar : public QWidget {
 public:
-    /// Milliseconds from any fixed start; slides measure elapsed time with it.
-    using TClock = std::function<std::int64_t()>;
-
     /// The message shown when another window already is the auto-hide bar of the edge.
     static const char* const kForcedOffAutoHideText;
 
@@ -198,8 +196,8 @@ public:
     /// changes nothing, in which case nothing is applied.
     bool ChangeWindowStyle(unsigned remove, unsigned add);
 
-    /// Replaces the clock slides read; tests step it.
-    void SetClock(TClock clock) { clock_ = std::move(clock); }
+    /// The glide of the window's moves; tests step its clock and keep it from sleeping.
+    TSlide& Slide() { return slide_; }
 
     /// The window's rectangle on the screen.
     TRect WindowRect() const;
@@ -259,7 +257,7 @@ private:
     bool dragging_ = false;
     QPoint dragLast_;
     QTimer autoHideTimer_;
-    TClock clock_;
+    TSlide slide_;
 };
 
 }  // namespace lintel

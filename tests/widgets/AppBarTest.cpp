@@ -5,12 +5,14 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <memory>
 #include <vector>
 
 #include "WidgetTest.h"
 #include "shell/DesktopShell.h"
 #include "shell/SimulatedAppBarShell.h"
+#include "support/BoxAnswerer.h"
 #include "widgets/AppBar.h"
 #include "widgets/QtText.h"
 
@@ -49,22 +51,30 @@ protected:
 
     /// A new bar, registered with the service as its window is created, whose slides
     /// read a clock that moves 100 ms at every reading, noting where the window stood at
-    /// each reading.
+    /// each reading, and note their sleeps instead of sleeping.
     std::unique_ptr<RecordingBar> MakeBar() {
         auto bar = std::make_unique<RecordingBar>(shell);
         bar->BarId();
         RecordingBar* raw = bar.get();
-        bar->SetClock([this, raw] {
+        bar->Slide().SetClock([this, raw] {
             now += 100;
             steps.push_back(raw->WindowRect());
             return now;
         });
+        bar->Slide().SetSleep([this](int milliseconds) { sleeps.push_back(milliseconds); });
         return bar;
+    }
+    /// Shows the bar and waits until it is on the screen, where its moves glide.
+    static void PutOnScreen(TAppBar& bar) {
+        bar.show();
+        ASSERT_TRUE(test::PumpUntil(
+            [&] { return bar.windowHandle() != nullptr && bar.windowHandle()->isExposed(); }));
     }
 
     TSimulatedAppBarShell shell{1024, 768};
     std::int64_t now = 0;
     std::vector<TRect> steps;
+    std::vector<int> sleeps;
 };
 
 TEST_F(AppBarTest, NewBarHasTheDocumentedSettings) {
@@ -250,12 +260,14 @@ TEST_F(AppBarTest, SlideFollowsElapsedTimeAndEndsExactlyOnTarget) {
     bar->SetEdge(abeFloat);
     bar->SetSlideEffect(true);
     bar->SetHorzDockSize(36);
+    PutOnScreen(*bar);
     steps.clear();
     bar->SetEdge(abeBottom);
     // The clock is read at the start and after each step; steps are drawn for t = 0,
     // 100, 200 and 300 ms, and the reading at 400 ms ends the loop. Each reading sees the
-    // step drawn before it.
+    // step drawn before it, and the slide sleeps a display frame after each step.
     ASSERT_EQ(steps.size(), 5u);
+    EXPECT_EQ(sleeps, std::vector<int>(4, TSlide::kStepMilliseconds));
     EXPECT_EQ(steps[0], (TRect{100, 100, 300, 150}));
     EXPECT_EQ(steps[1], (TRect{100, 100, 300, 150}));
     // t = 100: x = 100 - 100 * 100 / 400, y = 100 + 632 * 100 / 400, w = 200 + 824 / 4,
@@ -266,8 +278,19 @@ TEST_F(AppBarTest, SlideFollowsElapsedTimeAndEndsExactlyOnTarget) {
 }
 
 TEST_F(AppBarTest, NoSlideWhenNothingMovesOrSlidesAreOff) {
+    // Before the bar is on the screen nothing of a glide could be seen: one step.
+    auto hidden = MakeBar();
+    hidden->SetFloatRect({100, 100, 300, 150});
+    hidden->SetEdge(abeFloat);
+    steps.clear();
+    hidden->SetEdge(abeTop);
+    EXPECT_TRUE(steps.empty());
+    EXPECT_EQ(hidden->WindowRect(), (TRect{0, 0, 1024, 32}));
+    hidden.reset();
+
     auto bar = MakeBar();
     bar->SetEdge(abeBottom);
+    PutOnScreen(*bar);
     steps.clear();
     shell.ClearCalls();
     // The same edge again registers and orders the bar again but does not slide.
@@ -527,7 +550,7 @@ TEST_F(AppBarTest, FirstPassOfTheEventLoopRecordsTheWindowSizeAsThickness) {
 }
 
 TEST_F(AppBarTest, WithoutAnX11DesktopTheBarKeepsItsRulesOnThePrimaryScreen) {
-    const std::unique_ptr<TAppBarShell> own = MakeAppBarShell();
+    const std::unique_ptr<TAppBarShell> own = MakeDesktopShell().appBars;
     ASSERT_NE(dynamic_cast<TSimulatedAppBarShell*>(own.get()), nullptr);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(own->ScreenRect(0), (TRect{0, 0, screen.width(), screen.height()}));
