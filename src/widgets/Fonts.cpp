@@ -6,24 +6,33 @@
 namespace lintel {
 namespace {
 
+// The CJK families of the font database, Japanese ones first: a Chinese or Korean font
+// still has the kanji and usually the kana, which beats boxes. Asking the database for a
+// writing system looks at every installed font, so this is asked once.
+QStringList CjkFamilies() {
+    QStringList out;
+    for (const auto system : {QFontDatabase::Japanese, QFontDatabase::SimplifiedChinese,
+                              QFontDatabase::TraditionalChinese, QFontDatabase::Korean}) {
+        for (const QString& name : QFontDatabase::families(system)) {
+            if (!out.contains(name, Qt::CaseInsensitive) && !QFontDatabase::isPrivateFamily(name))
+                out << name;
+        }
+    }
+    return out;
+}
+
 // The substitutes for one name: the preferred ones that are installed, then the other
 // CJK families in the font database's order.
-QStringList SubstitutesFor(const QStringList& preferred) {
-    const QStringList installed = QFontDatabase::families();
+QStringList SubstitutesFor(const QStringList& preferred, const QStringList& installed,
+                           const QStringList& cjk) {
     QStringList out;
     for (const QString& name : preferred) {
         if (installed.contains(name, Qt::CaseInsensitive))
             out << name;
     }
-    // Japanese fonts first; a Chinese or Korean font still has the kanji and usually
-    // the kana, which beats boxes.
-    for (const auto system : {QFontDatabase::Japanese, QFontDatabase::SimplifiedChinese,
-                              QFontDatabase::TraditionalChinese, QFontDatabase::Korean}) {
-        for (const QString& name : QFontDatabase::families(system)) {
-            if (!out.contains(name, Qt::CaseInsensitive) && !QFontDatabase::isPrivateFamily(name)) {
-                out << name;
-            }
-        }
+    for (const QString& name : cjk) {
+        if (!out.contains(name, Qt::CaseInsensitive))
+            out << name;
     }
     return out;
 }
@@ -46,8 +55,10 @@ QString FixedGothicName() {
 }
 
 QStringList RegisterFontSubstitutes() {
-    const QStringList proportional = SubstitutesFor({"IPAPGothic", "IPAGothic"});
-    const QStringList fixed = SubstitutesFor({"IPAGothic", "IPAPGothic"});
+    const QStringList installed = QFontDatabase::families();
+    const QStringList cjk = CjkFamilies();
+    const QStringList proportional = SubstitutesFor({"IPAPGothic", "IPAGothic"}, installed, cjk);
+    const QStringList fixed = SubstitutesFor({"IPAGothic", "IPAPGothic"}, installed, cjk);
     Register(ProportionalGothicName(), proportional);
     Register(FixedGothicName(), fixed);
     return proportional;
