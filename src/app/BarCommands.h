@@ -5,12 +5,9 @@
 
 #include <functional>
 
-namespace lintel {
+#include "playback/BarView.h"
 
-/// Whether the transport group (play, stop, previous, next, repeat, program play) can be
-/// used, and apart from it whether pause and title edit can.
-enum class TTransportGroup : bool { Disabled, Enabled };
-enum class TPauseAndEdit : bool { Disabled, Enabled };
+namespace lintel {
 
 struct TBarCommands {
     std::function<void()> sbtPlayClick, sbtPauseClick, sbtStopClick, sbtPrevClick, sbtNextClick,

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "platform/Cp932.h"
 #include "app/BarSettings.h"
+#include "platform/Cp932.h"
 #include "widgets/Bevelclk.h"
 #include "widgets/Glyphs.h"
 #include "widgets/QtText.h"

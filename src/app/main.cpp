@@ -267,11 +267,9 @@ void TfrmMain::HideOperationPanel() {
     menus_->SetOpePanelChecked(false);
 }
 
-void TfrmMain::EnableTransport(bool transport, bool pauseAndEdit) {
-    const auto group = transport ? TTransportGroup::Enabled : TTransportGroup::Disabled;
-    const auto pause = pauseAndEdit ? TPauseAndEdit::Enabled : TPauseAndEdit::Disabled;
-    panel_->EnableTransport(group, pause);
-    menus_->EnableTransport(group, pause);
+void TfrmMain::EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) {
+    panel_->EnableTransport(transport, pauseAndEdit);
+    menus_->EnableTransport(transport, pauseAndEdit);
 }
 
 void TfrmMain::EnableProgramSet(bool enabled) {

@@ -129,7 +129,7 @@ public:
     void SetGaugeText(const std::string& text) override { gagTrTime_->SetText(text); }
     void ShowOperationPanel() override { panel_->SetShown(true); }
     void HideOperationPanel() override;
-    void EnableTransport(bool transport, bool pauseAndEdit) override;
+    void EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) override;
     void SetDoorState(bool closed) override;
     void SetRepeatState(bool on) override;
     [[nodiscard]] bool GaugeVisible() const override { return !gagTrTime_->isHidden(); }

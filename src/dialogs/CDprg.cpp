@@ -209,7 +209,7 @@ void TfrmPrgSet::LoadProgram() {
         return;
     }
     TStringList stored;
-    SplitQuoted(store->ReadString(host_.DiscId(), "order", ""), ' ', '\'', stored);
+    SplitQuoted(store->ReadString(host_.DiscId(), kOrderKey, ""), ' ', '\'', stored);
     const int tracks = lsbAllTrack->count();
     for (const std::string& entry : stored) {
         // An entry that names no track of this disc (an edited file, a disc whose track

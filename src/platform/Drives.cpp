@@ -21,14 +21,7 @@ struct TDriveTable::Volume {
 namespace {
 
 std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return cp932::Trim(text, " \t\r");
 }
 
 std::string LineWarning(int line, const char* utf8) {

@@ -11,6 +11,11 @@
 
 namespace lintel {
 
+/// Whether the transport group (play, stop, previous, next, repeat, program play) can be
+/// used, and apart from it whether pause and title edit can.
+enum class TTransportGroup : bool { Disabled, Enabled };
+enum class TPauseAndEdit : bool { Disabled, Enabled };
+
 class TBarView {
 public:
     virtual ~TBarView() = default;
@@ -31,7 +36,7 @@ public:
     /// Hides pnlOperation and unchecks pmnOpePanel.
     virtual void HideOperationPanel() = 0;
     /// Enables two groups of controls: the transport commands, and pause with title edit.
-    virtual void EnableTransport(bool transport, bool pauseAndEdit) = 0;
+    virtual void EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) = 0;
     /// Shows eject (closed) or close-tray (open) on the panel and in both menus.
     virtual void SetDoorState(bool closed) = 0;
     /// Replaces the track items of both menus with `captions`, one per entry of the play

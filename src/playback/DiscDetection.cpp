@@ -81,7 +81,7 @@ void TDiscDetection::CheckDisc() {
 
     LoadTitleRecord();
     audioDiscSeen_ = true;
-    player_.view.EnableTransport(true, true);
+    player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
     if (!ReadBool(settings, TSetting::ConfigResumption) &&
         ReadBool(settings, TSetting::ConfigAutoPlay)) {
         transport_.sbtPlayClick();
@@ -99,7 +99,7 @@ void TDiscDetection::LoadTitleRecord() {
 
 void TDiscDetection::ShowDiscState(std::string_view caption) {
     titles_.ShowStatus(caption);
-    player_.view.EnableTransport(false, false);
+    player_.view.EnableTransport(TTransportGroup::Disabled, TPauseAndEdit::Disabled);
 }
 
 void TDiscDetection::ShowNoDisc() {

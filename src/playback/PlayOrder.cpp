@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "titles/TitleRecords.h"
+
 namespace lintel {
 namespace {
-
-// The key of the title record that keeps a disc's program.
-constexpr std::string_view kOrderKey = "order";
 
 // An entry's zero-based track index: decimal digits only, else nothing.
 std::optional<int> EntryIndex(const std::string& entry) {

@@ -151,7 +151,7 @@ void TTransport::sbtPauseClick() {
         }
         cd.TogglePause();
         paused_ = true;
-        player_.view.EnableTransport(false, true);
+        player_.view.EnableTransport(TTransportGroup::Disabled, TPauseAndEdit::Enabled);
     } else {
         if (order_.ProgramMode()) {
             // The entry still ends where it would have ended.
@@ -162,7 +162,7 @@ void TTransport::sbtPauseClick() {
             cd.PlayRange(std::nullopt, std::nullopt);
         }
         cd.SetTimeFormat(MCI_FORMAT_TMSF);
-        player_.view.EnableTransport(true, true);
+        player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
         paused_ = false;
     }
 }
@@ -186,7 +186,7 @@ void TTransport::sbtStopClick() {
                               MinutesSeconds(MCI_MSF_MINUTE(first), MCI_MSF_SECOND(first)));
 
     paused_ = false;
-    player_.view.EnableTransport(true, true);
+    player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
     currentTrack_ = 1;
     UpdateTrackLabel();
     player_.view.LayoutBar();
@@ -323,7 +323,7 @@ TTickFound TTransport::Tick() {
         player_.view.LayoutBar();
         MarkCurrentTrack();
         ResetTrackGauge();
-        player_.view.EnableTransport(true, true);
+        player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
         playingSeen_ = playRequested_ = false;
         timer_.SwitchOn();
     } else {
@@ -361,7 +361,7 @@ void TTransport::FollowPlay() {
         view.LayoutBar();
         MarkCurrentTrack();
         ResetTrackGauge();
-        view.EnableTransport(true, true);
+        view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
     }
 }
 

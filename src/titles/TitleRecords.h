@@ -23,6 +23,9 @@
 
 namespace lintel {
 
+/// The key of a record's stored program: the play order the program-play dialog keeps.
+inline constexpr std::string_view kOrderKey = "order";
+
 /// The most tracks an audio disc can hold. Track counts are kept within 0..kMaxTracks, so
 /// an absurd count cannot make a record of millions of lines.
 inline constexpr int kMaxTracks = 99;

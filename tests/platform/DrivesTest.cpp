@@ -1,10 +1,9 @@
-#include "platform/Drives.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "platform/CueBinImage.h"
+#include "platform/Drives.h"
 #include "platform/LibcdioCdDevice.h"
 #include "platform/VirtualCdDevice.h"
 #include "support/TempDir.h"

@@ -44,10 +44,10 @@ public:
         panelVisible = false;
         ++panelHides;
     }
-    void EnableTransport(bool t, bool p) override {
-        transport = t;
-        pauseAndEdit = p;
-        programSetEnabled = t;
+    void EnableTransport(TTransportGroup t, TPauseAndEdit p) override {
+        transport = t == TTransportGroup::Enabled;
+        pauseAndEdit = p == TPauseAndEdit::Enabled;
+        programSetEnabled = transport;
     }
     void SetDoorState(bool closed) override { doorClosed = closed; }
     void BuildTrackMenus(const TStringList& captions) override { menu = captions; }

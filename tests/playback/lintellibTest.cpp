@@ -1,7 +1,7 @@
-#include "playback/lintellib.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "playback/lintellib.h"
 
 namespace lintel {
 namespace {
