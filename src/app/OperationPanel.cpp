@@ -72,7 +72,7 @@ TOperationPanel::TOperationPanel(QWidget& bar, const TBarCommands& commands,
         if (const std::function<void()>& command = commands.*b.command)
             connect(button, &QToolButton::clicked, this, [command] { command(); });
         else
-            button->setEnabled(false);  // the title editor and the settings dialog
+            button->setEnabled(false);  // the settings dialog
         this->*b.field = button;
     }
     sbtClose_->hide();
@@ -94,7 +94,8 @@ void TOperationPanel::SetShown(bool shown) {
 void TOperationPanel::EnableTransport(TTransportGroup transport, TPauseAndEdit pauseAndEdit) {
     for (QToolButton* b : {sbtPlay_, sbtStop_, sbtNext_, sbtPrev_, sbtRepeat_, sbtPrgSet_})
         b->setEnabled(transport == TTransportGroup::Enabled);
-    sbtPause_->setEnabled(pauseAndEdit == TPauseAndEdit::Enabled);
+    for (QToolButton* b : {sbtPause_, sbtCDEdit_})
+        b->setEnabled(pauseAndEdit == TPauseAndEdit::Enabled);
 }
 
 void TOperationPanel::EnableProgramSet(bool enabled) {

@@ -12,6 +12,7 @@
 #include "app/SignalWake.h"
 #include "app/TrackMenus.h"
 #include "dialogs/About.h"
+#include "dialogs/CDedit.h"
 #include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
 #include "widgets/Fonts.h"
@@ -104,6 +105,7 @@ TBarCommands TfrmMain::Commands() {
     c.sbtCloseClick = [this] { sbtCloseClick(); };
     c.sbtRepeatClick = [this] { sbtRepeatClick(); };
     c.sbtPrgSetClick = [this] { sbtPrgSetClick(); };
+    c.sbtCDEditClick = [this] { sbtCDEditClick(); };
     c.pmnOpePanelClick = [this] { pmnOpePanelClick(); };
     c.sbtHelpClick = [this] { sbtHelpClick(); };
     c.pmnAboutClick = [this] { pmnAboutClick(); };
@@ -280,6 +282,15 @@ void TfrmMain::EnableProgramSet(bool enabled) {
 std::vector<bool> TfrmMain::ProgramTrackSelection() const {
     return frmPrgSet_ ? frmPrgSet_->TrackSelection() : std::vector<bool>{};
 }
+std::optional<TStringList> TfrmMain::ShowTitleEditor(const TStringList& titleLines,
+                                                     int trackCount) {
+    // Made for each use and freed after it, with its private copy of the record.
+    TfrmCDEdit editor(engine_.Settings(), &help_, this);
+    if (!editor.ShowModal(titleLines, trackCount))
+        return std::nullopt;
+    return editor.EditLines();
+}
+
 bool TfrmMain::ShowProgramDialog() {
     return frmPrgSet_ && frmPrgSet_->ShowModal();
 }

@@ -106,6 +106,9 @@ public:
     void sbtPrgSetClick() {
         Dispatch([this] { engine_.sbtPrgSetClick(); });
     }
+    void sbtCDEditClick() {
+        Dispatch([this] { engine_.sbtCDEditClick(); });
+    }
     void sbtHelpClick();
     void sbtExitClick() {
         Dispatch([this] { engine_.sbtExitClick(); });
@@ -153,6 +156,8 @@ public:
     void EnableProgramSet(bool enabled) override;
     [[nodiscard]] std::vector<bool> ProgramTrackSelection() const override;
     [[nodiscard]] bool ShowProgramDialog() override;
+    [[nodiscard]] std::optional<TStringList> ShowTitleEditor(const TStringList& titleLines,
+                                                             int trackCount) override;
     [[nodiscard]] int PlayModeChoice() const override;
     [[nodiscard]] bool ProgramRepeatChecked() const override;
 

@@ -130,6 +130,25 @@ void TBarEngine::sbtPrgSetClick() {
     }
 }
 
+void TBarEngine::sbtCDEditClick() {
+    const std::string discId = detection_.DiscId();
+    if (player_.Ready() && discId != kNoDiscId) {
+        const int tracks = static_cast<int>(player_.cdcore.QueryTrackCount());
+        const std::optional<TStringList> edited =
+            player_.view.ShowTitleEditor(titles_.Lines(), tracks);
+        // Ticks go on while the editor is open: the disc may have left the drive meanwhile,
+        // and its titles must not land in another disc's record.
+        if (edited && detection_.DiscId() != discId) {
+            player_.view.ShowMessage(cp932::Literal(
+                "編集中にディスクが取り出されたため、タイトルは保存されませんでした。"));
+        } else if (edited) {
+            (void)SaveTitleRecord(*player_.settings, discId, *edited, tracks);
+            detection_.LoadTitleRecord();
+        }
+    }
+    player_.view.HideOperationPanel();
+}
+
 void TBarEngine::SaveResumeState() {
     if (resume_.Save(detection_.DiscId())) {
         detection_.ForgetDisc();

@@ -99,6 +99,9 @@ public:
     void sbtRepeatClick() { order_.sbtRepeatClick(); }
     /// Opens the program-play dialog and takes over its play mode, program and repeat.
     void sbtPrgSetClick();
+    /// The title editor on the loaded disc's record; OK stores what was typed and shows
+    /// it. The operation panel is hidden afterwards, whatever the outcome.
+    void sbtCDEditClick();
     /// Replaces the generator of random play (the default is seeded from the clock).
     void SetRandomDraw(TRandomDraw draw) { order_.SetRandomDraw(std::move(draw)); }
 

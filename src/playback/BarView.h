@@ -3,6 +3,7 @@
 // All texts are code page 932 bytes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,10 @@ public:
     [[nodiscard]] virtual int PlayModeChoice() const = 0;
     /// The dialog's repeat box (chbRepeat).
     [[nodiscard]] virtual bool ProgramRepeatChecked() const = 0;
+    /// Shows the title editor modally on a copy of `titleLines`, the record of a disc of
+    /// `trackCount` tracks; the edited copy when it closed with OK, else nothing.
+    [[nodiscard]] virtual std::optional<TStringList> ShowTitleEditor(const TStringList& titleLines,
+                                                                     int trackCount) = 0;
 
     // ---- the user and the program
     /// A modal message box with an OK button. Ticks may arrive while it is open.

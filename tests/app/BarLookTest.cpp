@@ -179,7 +179,7 @@ TEST_F(BarLookTest, TheMenusFollowTheBarAndDriveIt) {
     EXPECT_TRUE(bar_->pnlOperation()->sbtRepeat()->isChecked());
     EXPECT_TRUE(menus.pmnRepeat->isChecked());
     EXPECT_TRUE(menus.pmnRepeatR->isChecked());
-    EXPECT_FALSE(menus.pmnCDEdit->isEnabled());
+    EXPECT_TRUE(menus.pmnCDEdit->isEnabled());
     EXPECT_FALSE(menus.pmnConfig->isEnabled());
 
     // A right click on the bar opens ppmRight where the pointer is.

@@ -29,6 +29,8 @@ public:
     bool timerOnDuringDialog = false;
     std::function<void()> whileDialogOpen;    ///< edits made while the dialog is shown
     std::function<void()> whileMessageShown;  ///< ticks that arrive while a message is up
+    /// The title editor: what it is handed, and what it answers (nothing: Cancel).
+    std::function<std::optional<TStringList>(const TStringList& lines, int tracks)> titleEditor;
 
     void SetDiscLabel(const std::string& text) override {
         discLabel = text;
@@ -76,6 +78,9 @@ public:
             whileDialogOpen();
         }
         return dialogOk;
+    }
+    std::optional<TStringList> ShowTitleEditor(const TStringList& lines, int tracks) override {
+        return titleEditor ? titleEditor(lines, tracks) : std::nullopt;
     }
     int PlayModeChoice() const override { return playMode; }
     bool ProgramRepeatChecked() const override { return dialogRepeat; }
