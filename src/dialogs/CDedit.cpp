@@ -13,6 +13,7 @@
 #include "dialogs/Help.h"
 #include "dialogs/KCDcfg.h"
 #include "platform/Cp932.h"
+#include "settings/SettingsKeys.h"
 #include "titles/KnownCD.h"
 #include "titles/TitleRecords.h"
 #include "widgets/Fonts.h"
@@ -225,7 +226,8 @@ void TfrmCDEdit::btnKCDConfigClick() {
     if (!RunKnownCdDialog(dialog))
         return;
     if (settings_ != nullptr)
-        settings_->WriteString("KnownCD", "MyZosho", ToCp932(dialog.edtDataFolder->text()).bytes);
+        WriteString(*settings_, TSetting::KnownCDFolder,
+                    ToCp932(dialog.edtDataFolder->text()).bytes);
     const std::optional<TKnownCdDisc> disc = dialog.SelectedDisc();
     if (!disc)
         return;

@@ -14,6 +14,7 @@
 
 #include "dialogs/Help.h"
 #include "platform/Cp932.h"
+#include "settings/SettingsKeys.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 
@@ -78,7 +79,7 @@ void TfrmKCDcfg::showEvent(QShowEvent* event) {
 
 void TfrmKCDcfg::FormShow() {
     if (settings_ != nullptr)
-        edtDataFolder->setText(FromCp932(settings_->ReadString("KnownCD", "MyZosho", "")));
+        edtDataFolder->setText(FromCp932(ReadString(*settings_, TSetting::KnownCDFolder)));
     ListKnownCDFolder();
 }
 
