@@ -442,6 +442,47 @@ case_panel_drag_after_menu() {
         fail "the panel was stored at '$stored', not at $((panel_x - 1)),$panel_y"
 }
 
+# The title editor from the bar's menu, by the keyboard: an ASCII title and a Japanese
+# track name typed and stored with OK land in the disc's record as code page 932 bytes, and
+# the bar shows them at once.
+case_title_editor() {
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local bar WIDTH HEIGHT X Y SCREEN WINDOW editor caption
+    caption=$(printf '\xe3\x82\xbf\xe3\x82\xa4\xe3\x83\x88\xe3\x83\xab\xe7\xb7\xa8\xe9\x9b\x86')  # the editor's title
+    bar=$(bar_of "$BAR_PID")
+    import -window "$bar" "$E2E_SCRATCH/before.png"
+    eval "$(xdotool getwindowgeometry --shell "$bar")"
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
+    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
+    xdotool key e
+    wait_for '[[ -n "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 50 ||
+        fail "the title editor did not open"
+    editor=$(xdotool search --onlyvisible --name "$caption" | head -n1)
+    xdotool windowactivate --sync "$editor" >/dev/null 2>&1 || true
+    sleep 0.3
+    # The title, Enter to the artist, Enter to the first track's name, typed over.
+    xdotool key ctrl+a type --delay 20 'Blue Sky'
+    xdotool key Return Return ctrl+a
+    xdotool type --delay 50 "$(printf '\xe5\xa4\x9c\xe6\x98\x8e\xe3\x81\x91')"
+    sleep 0.3
+    # OK is no default button (Enter belongs to the edits): a click on it.
+    xdotool mousemove --window "$editor" 250 236 click 1
+    wait_for '[[ -z "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 50 ||
+        fail "the editor did not close with OK"
+    sleep 0.5
+    import -window "$bar" "$E2E_SCRATCH/after.png"
+    cmp -s "$E2E_SCRATCH/before.png" "$E2E_SCRATCH/after.png" && fail "the bar did not show the new titles"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    # 夜明け in code page 932: 96 E9 96 BE 82 AF.
+    grep -q $'^title=Blue Sky\r$' "$PROG/lintel.ini" || fail "no title: $(tr -d '\r' <"$PROG/lintel.ini" | head -20)"
+    grep -q $'^0=\x96\xe9\x96\xbe\x82\xaf\r$' "$PROG/lintel.ini" ||
+        fail "the Japanese track name is not stored as code page 932: $(grep -a '^0=' "$PROG/lintel.ini" | od -c | head -3)"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"
