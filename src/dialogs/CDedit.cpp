@@ -152,6 +152,10 @@ QString TfrmCDEdit::UnstorableCharacters() const {
 void TfrmCDEdit::FormShow() {
     editLines_ = titleLines_;
     unstorable_.clear();
+    ShowCopy();
+}
+
+void TfrmCDEdit::ShowCopy() {
     edtTitle->setText(Value(kTitleKey));
     edtArtist->setText(Value(kArtistKey));
     lsbAllTrack->clear();
@@ -247,14 +251,7 @@ void TfrmCDEdit::ImportKnownCD(const TKnownCdDisc& disc, bool withRemarks) {
         if (withRemarks)
             SetBytes(key, TitleLineValue(editLines_, key) + " / " + disc.tracks[i].remark);
     }
-    // The fields show the imported copy, as when the dialog opened.
-    edtTitle->setText(Value(kTitleKey));
-    edtArtist->setText(Value(kArtistKey));
-    lsbAllTrack->clear();
-    for (const std::string& item : FillTrackList(editLines_, trackCount_))
-        lsbAllTrack->addItem(FromCp932(item));
-    SelectTrack(0);
-    edtTitle->setFocus();
+    ShowCopy();
 }
 
 // ---- keys and closing

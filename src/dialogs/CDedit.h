@@ -96,6 +96,9 @@ private:
     /// Sets `key` of the copy to code page 932 bytes.
     void SetBytes(const std::string& key, const std::string& bytes);
     [[nodiscard]] QString Value(const std::string& key) const;
+    /// The copy into the fields and the track list, the first track chosen, the title
+    /// focused: as the dialog opens, and after an import.
+    void ShowCopy();
     /// Selects line `index` of the track list, or line 0 when there is no such line, and
     /// loads that track's name into edtTrack with all of it selected.
     void SelectTrack(int index);
