@@ -11,7 +11,6 @@
 
 #include "app/SignalWake.h"
 #include "app/TrackMenus.h"
-#include "dialogs/About.h"
 #include "dialogs/CDedit.h"
 #include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
@@ -228,8 +227,6 @@ void TfrmMain::SignalArrived(int signo) {
     dispatch_->CloseForSignal();
 }
 
-// ---- the one dispatch point
-
 void TfrmMain::ShowInformation(const QString& text) {
     ShowMessage(ToCp932(text).bytes);
 }
@@ -245,14 +242,9 @@ void TfrmMain::sbtHelpClick() {
     if (OnHelp)
         Dispatch(OnHelp);
 }
-void TfrmMain::pmnAboutClick() {
-    TAboutBox about(this);
-    about.exec();
-}
 void TfrmMain::Timer1Timer() {
-    if (!timer1_.Timer().isActive()) {
+    if (!timer1_.Timer().isActive())
         return;  // queued before the timer was switched off
-    }
     Dispatch([this] { engine_.Timer1Timer(); });
 }
 
@@ -284,8 +276,7 @@ std::vector<bool> TfrmMain::ProgramTrackSelection() const {
 }
 std::optional<TStringList> TfrmMain::ShowTitleEditor(const TStringList& titleLines,
                                                      int trackCount) {
-    // Made for each use and freed after it, with its private copy of the record.
-    TfrmCDEdit editor(engine_.Settings(), &help_, this);
+    TfrmCDEdit editor(engine_.Settings(), &help_, this);  // made for each use, freed after it
     if (!editor.ShowModal(titleLines, trackCount))
         return std::nullopt;
     return editor.EditLines();

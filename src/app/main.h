@@ -17,6 +17,7 @@
 #include "app/BarTimer.h"
 #include "app/DispatchPoint.h"
 #include "app/OperationPanel.h"
+#include "dialogs/About.h"
 #include "dialogs/Help.h"
 #include "platform/DriveSet.h"
 #include "playback/BarEngine.h"
@@ -121,7 +122,7 @@ public:
     void FormClick();
     /// Opens the help at the bar's page; by default the desktop's browser shows it.
     std::function<void()> OnHelp;
-    void pmnAboutClick();
+    void pmnAboutClick() { TAboutBox(this).exec(); }
 
     // ---- TBarView
     void SetDiscLabel(const std::string& text) override { slbCDName_->SetCaption(text); }

@@ -5,19 +5,6 @@
 //
 // The dialog edits the bar's play order in place while it is shown; the engine takes the
 // result over (and stores a program under "order") when the dialog closes with OK.
-//
-// Wiring in the bar window:
-//
-//     host_ = std::make_unique<TEnginePrgSetHost>(engine_, [this] { return sbtRepeat_->isChecked();
-//     }); frmPrgSet_ = std::make_unique<TfrmPrgSet>(*host_, help_);   // after the bar exists
-//     // TBarView:
-//     bool ShowProgramDialog() override { return frmPrgSet_->ShowModal(); }
-//     int PlayModeChoice() const override { return frmPrgSet_->PlayModeChoice(); }
-//     bool ProgramRepeatChecked() const override { return frmPrgSet_->RepeatChecked(); }
-//     std::vector<bool> ProgramTrackSelection() const override { return
-//     frmPrgSet_->TrackSelection(); } void ResetPlayModeChoice() override {
-//     frmPrgSet_->SetPlayModeChoice(0); }
-//     // sbtPrgSet and both menu items call engine_.sbtPrgSetClick().
 #pragma once
 
 #include <QDialog>
