@@ -45,10 +45,18 @@ e2e_display() {
     E2E_PIDS+=($!)
     wait_for '[[ -s "$E2E_SCRATCH/display" ]]' 100 || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_SCRATCH/display")"
-    openbox --sm-disable >"$E2E_SCRATCH/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100 ||
-        fail "openbox did not start"
+    # On a busy machine openbox now and then ends before it manages the screen; it is
+    # started again then, and its own words are shown should it never come up.
+    local try
+    for try in 1 2 3; do
+        openbox --sm-disable >>"$E2E_SCRATCH/openbox.log" 2>&1 &
+        E2E_PIDS+=($!)
+        wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 100 &&
+            return 0
+        kill "${E2E_PIDS[-1]}" 2>/dev/null || true
+    done
+    cat "$E2E_SCRATCH/openbox.log" "$E2E_SCRATCH/xvfb.log" >&2
+    fail "openbox did not start"
 }
 
 # Makes the scratch home: $SYS (system folder, with drives.ini declaring V: on $1, a
