@@ -13,7 +13,8 @@
 # apt-get line is printed and the script fails, so make stops before building.
 set -euo pipefail
 
-build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libxcb1-dev)
+build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libcdio-paranoia-dev libasound2-dev
+       libxcb1-dev)
 test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
 # The bar's Japanese fonts; Xvfb, openbox, xdotool, xprop (x11-utils) and ImageMagick's
 # import for a run without a display. The tests use all of them and a tray (trayer).
@@ -25,7 +26,7 @@ wanted=()
 for need in "$@"; do
     case "$need" in
         build) wanted+=("${build[@]}") ;;
-        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer) ;;
+        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox) ;;
