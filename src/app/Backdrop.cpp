@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "app/BarSettings.h"
+#include "dialogs/BarSettings.h"
 
 namespace lintel {
 

@@ -1,6 +1,6 @@
 // The bar's commands as its operation panel and its menus offer them: one callback per
 // command, named after the bar's handler it stands for. A command without a callback is
-// offered disabled (the dialogs that come later).
+// offered disabled.
 #pragma once
 
 #include <functional>

@@ -5,6 +5,7 @@
 
 #include "app/ProgramPaths.h"
 #include "app/main.h"
+#include "platform/AlsaMixer.h"
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "platform/Executable.h"
@@ -57,8 +58,10 @@ int main(int argc, char** argv) {
     {
         // The running desktop's services; away from X11 the bar docks by its own rules.
         const TDesktopShell desktop = MakeDesktopShell();
-        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path),
-                         {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get()});
+        const std::unique_ptr<MixerSystem> mixers = MakeAlsaMixerSystem();
+        TfrmMain frmMain(
+            drives, StartupPathsFor(exe, systemFolder.path),
+            {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get(), mixers.get()});
         frmMain.Startup();
         QApplication::exec();
         code = frmMain.FormDestroy();

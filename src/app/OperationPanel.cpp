@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/BarSettings.h"
+#include "dialogs/BarSettings.h"
 #include "platform/Cp932.h"
 #include "widgets/Bevelclk.h"
 #include "widgets/Glyphs.h"
@@ -72,7 +72,7 @@ TOperationPanel::TOperationPanel(QWidget& bar, const TBarCommands& commands,
         if (const std::function<void()>& command = commands.*b.command)
             connect(button, &QToolButton::clicked, this, [command] { command(); });
         else
-            button->setEnabled(false);  // the settings dialog
+            button->setEnabled(false);
         this->*b.field = button;
     }
     sbtClose_->hide();

@@ -9,11 +9,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/ConfigHost.h"
 #include "app/SignalWake.h"
 #include "app/TrackMenus.h"
 #include "dialogs/CDedit.h"
 #include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
+#include "platform/MemoryMixer.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 #include "widgets/ShadowLabel.h"
@@ -45,7 +47,16 @@ void SetUpLabel(TShadowLabel& label, int left, int top) {
 }  // namespace
 
 TfrmMain::TfrmMain(DriveSet& drives, const TStartupPaths& paths, const TBarDesktop& desktop)
-    : TAppBar(desktop.appBars), engine_(*this, drives), help_(helpOpener_, THelp::DefaultFolder()) {
+    : TAppBar(desktop.appBars),
+      drives_(drives),
+      systemFolder_(paths.systemFolder),
+      mixers_(desktop.mixers),
+      engine_(*this, drives),
+      help_(helpOpener_, THelp::DefaultFolder()) {
+    if (mixers_ == nullptr) {
+        noMixers_ = std::make_unique<MemoryMixer>();
+        mixers_ = noMixers_.get();
+    }
     setWindowTitle(QStringLiteral("Lintel"));
     resize(kBarWidth, kBarHeight);
     SetHorzDockSize(kBarHeight);
@@ -106,6 +117,7 @@ TBarCommands TfrmMain::Commands() {
     c.sbtPrgSetClick = [this] { sbtPrgSetClick(); };
     c.sbtCDEditClick = [this] { sbtCDEditClick(); };
     c.pmnOpePanelClick = [this] { pmnOpePanelClick(); };
+    c.sbtConfigClick = [this] { sbtConfigClick(); };
     c.sbtHelpClick = [this] { sbtHelpClick(); };
     c.pmnAboutClick = [this] { pmnAboutClick(); };
     c.sbtExitClick = [this] { sbtExitClick(); };
@@ -322,36 +334,24 @@ void TfrmMain::ResetPlayModeChoice() {
 }
 
 void TfrmMain::SetEdge(TBarEdge edge) {
-    switch (edge) {
-        case TBarEdge::Top:
-            TAppBar::SetEdge(abeTop);
-            break;
-        case TBarEdge::Bottom:
-            TAppBar::SetEdge(abeBottom);
-            break;
-        case TBarEdge::Floating:
-            TAppBar::SetEdge(abeFloat);
-            break;
-    }
+    TAppBar::SetEdge(AppBarEdgeOf(edge));
 }
 
 TBarEdge TfrmMain::Edge() const {
-    switch (TAppBar::Edge()) {
-        case abeTop:
-            return TBarEdge::Top;
-        case abeBottom:
-            return TBarEdge::Bottom;
-        default:
-            return TBarEdge::Floating;
-    }
+    return BarEdgeOf(TAppBar::Edge());
 }
 
 void TfrmMain::OnAppBarStateChange(bool proposed, TAppBarEdge edge) {
     TAppBar::OnAppBarStateChange(proposed, edge);
     // Not once the settings are being released: late notifications of the ending find
-    // nothing to lay out by. (The settings dialog lays the bar out itself when it closes.)
-    if (engine_.SettingsReady() && engine_.Settings() != nullptr)
+    // nothing to lay out by. Nor while the settings dialog is open, which lays the bar
+    // out itself when it closes.
+    if (engine_.SettingsReady() && engine_.Settings() != nullptr && !configDialogOpen_)
         LayoutBar();
+}
+
+void TfrmMain::sbtConfigClick() {
+    Dispatch([this] { TBarConfigHost(*this).sbtConfigClick(); });
 }
 
 // ---- the panel and the pointer

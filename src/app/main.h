@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/Backdrop.h"
-#include "app/BarSettings.h"
 #include "app/BarTimer.h"
 #include "app/DispatchPoint.h"
 #include "app/OperationPanel.h"
 #include "dialogs/About.h"
+#include "dialogs/BarSettings.h"
 #include "dialogs/Help.h"
 #include "platform/DriveSet.h"
 #include "playback/BarEngine.h"
@@ -37,6 +37,7 @@ class TNotifyIconHost;
 class TTrackMenus;
 class TEnginePrgSetHost;
 class TfrmPrgSet;
+class MixerSystem;
 
 /// The desktop's services the bar uses, which must outlive it.
 struct TBarDesktop {
@@ -47,6 +48,9 @@ struct TBarDesktop {
     /// The notification area that shows the bar's tray icon; without one the bar has no
     /// tray icon.
     TNotifyIconHost* trayHost = nullptr;
+    /// The sound card's mixers for the settings dialog's volume page; without them the
+    /// page says that there is no mixer.
+    MixerSystem* mixers = nullptr;
 };
 
 class TfrmMain : public TAppBar, public TBarView, public TBarSettingsTarget {
@@ -111,6 +115,8 @@ public:
         Dispatch([this] { engine_.sbtCDEditClick(); });
     }
     void sbtHelpClick();
+    /// The settings dialog, and the bar set again from the file after it.
+    void sbtConfigClick();
     void sbtExitClick() {
         Dispatch([this] { engine_.sbtExitClick(); });
     }
@@ -199,6 +205,14 @@ public:
     [[nodiscard]] bool OpePanelChecked() const { return opePanelChecked_; }
     const TStringList& TrackMenuCaptions() const { return trackMenuCaptions_; }
     int MarkedTrack() const { return markedTrack_; }
+    DriveSet& Drives() const { return drives_; }
+    MixerSystem& Mixers() const { return *mixers_; }
+    THelp& Help() { return help_; }
+    const std::string& SystemFolder() const { return systemFolder_; }
+    /// Set while the settings dialog is open: a change of the dock then does not lay the
+    /// bar out by the stored settings, which would undo the dialog's preview.
+    void SetConfigDialogOpen(bool open) { configDialogOpen_ = open; }
+    [[nodiscard]] bool ConfigDialogOpen() const { return configDialogOpen_; }
     /// Set once the close began; the loop then ends.
     [[nodiscard]] bool Closed() const { return dispatch_->Closed(); }
     [[nodiscard]] bool ClosedBySignal() const { return dispatch_->ClosedBySignal(); }
@@ -226,6 +240,10 @@ private:
         dispatch_->ReportOnStandardError(text);
     }
 
+    DriveSet& drives_;
+    std::string systemFolder_;
+    MixerSystem* mixers_;
+    std::unique_ptr<MixerSystem> noMixers_;
     TBarEngine engine_;
     TDispatchPoint* dispatch_ = nullptr;
     TBarBackdrop* backdrop_ = nullptr;
@@ -251,6 +269,7 @@ private:
     TStringList trackMenuCaptions_;
     int markedTrack_ = 0;
     bool destroyed_ = false;
+    bool configDialogOpen_ = false;
 };
 
 }  // namespace lintel

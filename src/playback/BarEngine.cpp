@@ -149,6 +149,32 @@ void TBarEngine::sbtCDEditClick() {
     player_.view.HideOperationPanel();
 }
 
+void TBarEngine::ReapplySettings() {
+    if (player_.settings == nullptr) {
+        return;
+    }
+    player_.view.ApplyStoredSettings(*player_.settings);
+    ApplyTimerAndDrive();
+    // Reopened whether or not the drive changed, which also recovers a device that could
+    // not be opened at start-up.
+    try {
+        player_.cdcore.OpenDevice();
+        deviceUnavailable_ = false;
+    } catch (const std::exception& e) {
+        player_.view.ShowMessage(e.what());
+        deviceUnavailable_ = true;
+    }
+    UpdateDiscLabel();
+    UpdateTrackLabel();
+    try {
+        CheckDisc();
+    } catch (const std::exception& e) {
+        player_.view.ShowMessage(e.what());
+    }
+    player_.view.LayoutBar();
+    player_.view.ReapplyEdge();
+}
+
 void TBarEngine::SaveResumeState() {
     if (resume_.Save(detection_.DiscId())) {
         detection_.ForgetDisc();

@@ -102,6 +102,11 @@ public:
     /// The title editor on the loaded disc's record; OK stores what was typed and shows
     /// it. The operation panel is hidden afterwards, whatever the outcome.
     void sbtCDEditClick();
+    /// After the settings dialog closed, with any result: the bar is set again from the
+    /// file (the applied settings, timer and drive), the device is opened again with the
+    /// stored drive, and the labels, the disc, the layout and the dock follow. A device
+    /// that cannot be opened, or a disc check that fails, is reported and the rest runs.
+    void ReapplySettings();
     /// Replaces the generator of random play (the default is seeded from the clock).
     void SetRandomDraw(TRandomDraw draw) { order_.SetRandomDraw(std::move(draw)); }
 

@@ -496,6 +496,56 @@ case_title_editor() {
         fail "the Japanese track name is not stored as code page 932: $(grep -a '^0=' "$PROG/lintel.ini" | od -c | head -3)"
 }
 
+# The settings dialog from the bar's menu: the bar goes to the top edge and takes a colour
+# of its own, and OK stores both.
+case_settings_dialog() {
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
+    e2e_sound_server
+    e2e_launch
+    wait_bar
+    local bar dialog caption area_before WIDTH HEIGHT X Y SCREEN WINDOW try
+    caption=$(printf '[\xe8\xa8\xad\xe5\xae\x9a]')  # [設定]
+    bar=$(bar_of "$BAR_PID")
+    area_before=$(xprop -root _NET_WORKAREA)
+    eval "$(xdotool getwindowgeometry --shell "$bar")"
+    ((Y > 0)) || fail "the bar did not start at the bottom"
+    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
+    for try in 1 2 3 4 5; do
+        xdotool key c
+        wait_for '[[ -n "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 10 &&
+            break
+    done
+    dialog=$(xdotool search --onlyvisible --name "$caption" | head -n1)
+    [[ -n $dialog ]] || fail "the settings dialog did not open"
+    xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
+    wait_for '[[ "$(xdotool getactivewindow 2>/dev/null)" == "$dialog" ]]' 30 ||
+        fail "the settings dialog did not take the keyboard"
+    sleep 0.3
+    # The arrangement page, its window position group, and the top edge.
+    xdotool key --delay 100 ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+w Up
+    # Back to the background page: "set below", then red from the colour button's palette
+    # (the first key selects the top left cell, the next one moves down to red).
+    xdotool key --delay 100 ctrl+shift+Tab alt+b Down Down alt+c space
+    sleep 0.5
+    xdotool key --delay 150 Down Down Return
+    sleep 0.3
+    xdotool mousemove --window "$dialog" 111 329 click 1
+    wait_for '[[ -z "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 50 ||
+        fail "the dialog did not close with OK"
+    wait_for '[[ "$(xprop -root _NET_WORKAREA)" != "$area_before" ]]' 50 ||
+        fail "the work area did not change: $area_before"
+    eval "$(xdotool getwindowgeometry --shell "$bar")"
+    ((Y == 0)) || fail "the bar is not at the top edge: y=$Y"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    tr -d '\r' <"$PROG/lintel.ini" >"$E2E_SCRATCH/ini"
+    grep -q '^Position=0$' "$E2E_SCRATCH/ini" || fail "no top edge stored: $(cat "$E2E_SCRATCH/ini")"
+    grep -q '^ItemIndex=2$' "$E2E_SCRATCH/ini" || fail "no background choice: $(cat "$E2E_SCRATCH/ini")"
+    grep -q '^Color=255$' "$E2E_SCRATCH/ini" || fail "no red bar colour: $(cat "$E2E_SCRATCH/ini")"
+    [[ -f "$SYS/li_clr.ini" ]] || fail "the colour buttons' custom colours were not written"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"

@@ -73,6 +73,20 @@ e2e_home() {
     cp "$LINTEL" "$PROG/lintel"
 }
 
+# Starts a sound server as a desktop has one: PulseAudio with a null sink, in the program's
+# runtime folder, where ALSA's pulse plugin (the program's mixer) finds it.
+e2e_sound_server() {
+    command -v pulseaudio >/dev/null || fail "pulseaudio is missing"
+    HOME="$HOME_DIR" XDG_RUNTIME_DIR="$RUNDIR" pulseaudio -n --daemonize=no \
+        --exit-idle-time=-1 --load=module-native-protocol-unix \
+        --load="module-null-sink sink_name=nul" >"$E2E_SCRATCH/pulse.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 'HOME="$HOME_DIR" XDG_RUNTIME_DIR="$RUNDIR" pactl info >/dev/null 2>&1' 100 || {
+        cat "$E2E_SCRATCH/pulse.log" >&2
+        fail "the sound server did not start"
+    }
+}
+
 # Starts the program from $PROG; its pid in BAR_PID.
 e2e_launch() {
     env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \

@@ -188,6 +188,28 @@ TEST_F(BarEngineTest, DeviceThatCannotOpenIsReportedOnceAndNeverStopped) {
     EXPECT_NO_THROW(engine_->FormClose());  // a stop would raise the no-device error
 }
 
+TEST_F(BarEngineTest, AfterTheSettingsDialogTheDeviceIsOpenedAgainWithTheStoredDrive) {
+    StartOnFile(kTwoTracks, "[Config]\r\nDrive=Q:\r\n");
+    ASSERT_TRUE(engine_->DeviceUnavailable());
+    // The user picked the right drive in the dialog: the device opens and the disc shows.
+    engine_->Settings()->WriteString("Config", "Drive", "V:");
+    engine_->ReapplySettings();
+    EXPECT_FALSE(engine_->DeviceUnavailable());
+    EXPECT_NE(engine_->DiscId(), kNoDiscId);
+    EXPECT_EQ(view_.messages.size(), 1u);
+
+    // And back to a drive that does not exist: said once, and the bar is still laid out
+    // and docked again.
+    engine_->Settings()->WriteString("Config", "Drive", "Q:");
+    const int layouts = view_.layouts;
+    const int docks = view_.edgeReapplies;
+    EXPECT_NO_THROW(engine_->ReapplySettings());
+    EXPECT_TRUE(engine_->DeviceUnavailable());
+    EXPECT_EQ(view_.messages.size(), 2u);
+    EXPECT_GT(view_.layouts, layouts);
+    EXPECT_EQ(view_.edgeReapplies, docks + 1);
+}
+
 TEST_F(BarEngineTest, FirstStartImportsCdplayerIniOnce) {
     dir_.Write("sys/cdplayer.ini", "[0A3F]\r\nEntryType=1\r\ntitle=Imported\r\n");
     StartOnFile(std::string("volume Audio CD\nserial A3F\n") + kTwoTracks, std::nullopt);

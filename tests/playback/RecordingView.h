@@ -13,7 +13,7 @@ class RecordingView : public TBarView {
 public:
     std::string discLabel, trackLabel, gaugeText;
     int gaugeMax = -1, gaugeProgress = -1, markedTrack = 0, timerInterval = -1;
-    int discLabelSets = 0, layouts = 0, closes = 0;
+    int discLabelSets = 0, layouts = 0, closes = 0, edgeReapplies = 0;
     bool transport = true, pauseAndEdit = true, doorClosed = false, panelVisible = true;
     bool timerEnabled = false;
     TStringList menu;
@@ -61,7 +61,7 @@ public:
     void SaveLayout(TIniStore&) override {}
     void SetEdge(TBarEdge e) override { edge = e; }
     TBarEdge Edge() const override { return edge; }
-    void ReapplyEdge() override {}
+    void ReapplyEdge() override { ++edgeReapplies; }
     void SetTimerInterval(int ms) override { timerInterval = ms; }
     void SetTimerEnabled(bool enabled) override {
         timerEnabled = enabled;

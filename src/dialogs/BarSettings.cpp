@@ -1,4 +1,4 @@
-#include "app/BarSettings.h"
+#include "dialogs/BarSettings.h"
 
 #include <QFont>
 #include <QWidget>
@@ -21,24 +21,6 @@ QFont FontFrom(const QFont& base, const std::string& name, int points, bool bold
     return font;
 }
 
-void ApplyLabelFont(TIniStore& settings, const TLabelFontKeys& keys, TShadowLabel& label,
-                    void (TBarSettingsTarget::*setPad)(const std::string&),
-                    TBarSettingsTarget& bar) {
-    const std::string name = ReadString(settings, keys.name);
-    label.SetFontColor(ReadInteger(settings, keys.insideColor));
-    const TColor border = ReadInteger(settings, keys.borderColor);
-    label.Highlight().SetColor(border);
-    label.Shadow().SetColor(border);
-    // Face, size and style go to the label together, so it measures itself once.
-    label.setFont(FontFrom(label.font(), name, ReadBounded(settings, keys.size),
-                           ReadBool(settings, keys.bold), ReadBool(settings, keys.italic)));
-    label.setVisible(ReadBool(settings, keys.visible));
-    (bar.*setPad)(LabelPad(ReadBool(settings, keys.space)));
-    const bool useBack = ReadBool(settings, keys.useBack);
-    label.Highlight().SetVisible(useBack);
-    label.Shadow().SetVisible(useBack);
-}
-
 TBounds BoundsOf(const QWidget& w) {
     return {w.x(), w.y(), w.width(), w.height()};
 }
@@ -51,31 +33,74 @@ void MoveTo(QWidget& w, const TBounds& b) {
 
 }  // namespace
 
+TAppBarEdge AppBarEdgeOf(TBarEdge edge) {
+    switch (edge) {
+        case TBarEdge::Top:
+            return abeTop;
+        case TBarEdge::Bottom:
+            return abeBottom;
+        case TBarEdge::Floating:
+            break;
+    }
+    return abeFloat;
+}
+
+TBarEdge BarEdgeOf(TAppBarEdge edge) {
+    switch (edge) {
+        case abeTop:
+            return TBarEdge::Top;
+        case abeBottom:
+            return TBarEdge::Bottom;
+        default:
+            return TBarEdge::Floating;
+    }
+}
+
 // ---- apply
 
 std::string LabelPad(bool space) {
     return space ? " " : "";
 }
 
+void ShowLabelFont(TShadowLabel& label, const TLabelFontValues& v) {
+    label.SetFontColor(v.insideColor);
+    label.Highlight().SetColor(v.borderColor);
+    label.Shadow().SetColor(v.borderColor);
+    // Face, size and style go to the label together, so it measures itself once.
+    label.setFont(FontFrom(label.font(), v.name, v.size, v.bold, v.italic));
+    label.setVisible(v.visible);
+    label.Highlight().SetVisible(v.useBack);
+    label.Shadow().SetVisible(v.useBack);
+}
+
+void ShowTimeBar(TTextGauge& gauge, const TTimeBarValues& v) {
+    gauge.setFont(FontFrom(gauge.font(), v.fontName, v.fontSize, v.bold, v.italic));
+    gauge.SetForeColor(v.foreColor);
+    gauge.SetBackColor(v.backColor);
+    gauge.resize(v.width, v.height);
+    gauge.setVisible(v.visible);
+}
+
 void ApplyCDNameFont(TIniStore& settings, TBarSettingsTarget& bar) {
-    ApplyLabelFont(settings, DiscLabelKeys(), bar.DiscLabel(), &TBarSettingsTarget::SetDiscLabelPad,
-                   bar);
+    TLabelFontValues v = LoadLabelFont(settings, DiscLabelKeys());
+    v.size = ReadBounded(settings, DiscLabelKeys().size);
+    ShowLabelFont(bar.DiscLabel(), v);
+    bar.SetDiscLabelPad(LabelPad(v.space));
 }
 
 void ApplyTrackFont(TIniStore& settings, TBarSettingsTarget& bar) {
-    ApplyLabelFont(settings, TrackLabelKeys(), bar.TrackLabel(),
-                   &TBarSettingsTarget::SetTrackLabelPad, bar);
+    TLabelFontValues v = LoadLabelFont(settings, TrackLabelKeys());
+    v.size = ReadBounded(settings, TrackLabelKeys().size);
+    ShowLabelFont(bar.TrackLabel(), v);
+    bar.SetTrackLabelPad(LabelPad(v.space));
 }
 
 void ApplyTimeBar(TIniStore& settings, TBarSettingsTarget& bar) {
-    TTextGauge& gauge = bar.TimeGauge();
-    gauge.setFont(FontFrom(gauge.font(), ReadString(settings, S::TbFontName),
-                           ReadBounded(settings, S::TbFontSize), ReadBool(settings, S::TbBold),
-                           ReadBool(settings, S::TbItalic)));
-    gauge.SetForeColor(ReadInteger(settings, S::TbForeColor));
-    gauge.SetBackColor(ReadInteger(settings, S::TbBackColor));
-    gauge.resize(ReadBounded(settings, S::TbWidth), ReadBounded(settings, S::TbHeight));
-    gauge.setVisible(ReadBool(settings, S::TbVisible));
+    TTimeBarValues v = LoadTimeBar(settings);
+    v.fontSize = ReadBounded(settings, S::TbFontSize);
+    v.width = ReadBounded(settings, S::TbWidth);
+    v.height = ReadBounded(settings, S::TbHeight);
+    ShowTimeBar(bar.TimeGauge(), v);
 }
 
 void ApplyBack(TIniStore& settings, TBarSettingsTarget& bar) {
@@ -252,7 +277,9 @@ void SaveConfig(TIniStore& settings, const TConfigValues& v) {
 
 // ---- layout and the bar's own records
 
-void LayoutBar(TIniStore& settings, TBarSettingsTarget& bar) {
+namespace {
+
+void EmptyHiddenLabels(TBarSettingsTarget& bar) {
     TShadowLabel& disc = bar.DiscLabel();
     TShadowLabel& track = bar.TrackLabel();
     if (EmptiesDiscLabel(!disc.isHidden(), disc.Caption())) {
@@ -261,27 +288,55 @@ void LayoutBar(TIniStore& settings, TBarSettingsTarget& bar) {
     if (EmptiesTrackLabel(!track.isHidden())) {
         track.SetCaption("");
     }
+}
 
+TLayoutInput LayoutInputOf(TBarSettingsTarget& bar) {
     TLayoutInput in;
     in.clientWidth = bar.ClientSize().width();
     in.clientHeight = bar.ClientSize().height();
-    in.discLabel = BoundsOf(disc);
-    in.trackLabel = BoundsOf(track);
+    in.discLabel = BoundsOf(bar.DiscLabel());
+    in.trackLabel = BoundsOf(bar.TrackLabel());
     in.gauge = BoundsOf(bar.TimeGauge());
     in.panel = BoundsOf(bar.OperationPanel());
     in.horzDockSize = bar.HorzDockSize();
+    return in;
+}
+
+void MoveLabelsAndDock(TBarSettingsTarget& bar, const TLayoutResult& out) {
+    MoveTo(bar.DiscLabel(), out.discLabel);
+    MoveTo(bar.TrackLabel(), out.trackLabel);
+    if (out.horzDockSize != bar.HorzDockSize()) {
+        bar.SetHorzDockSize(out.horzDockSize);
+    }
+}
+
+}  // namespace
+
+void LayoutBar(TIniStore& settings, TBarSettingsTarget& bar) {
+    EmptyHiddenLabels(bar);
+    TLayoutInput in = LayoutInputOf(bar);
     in.order = ReadInteger(settings, S::ConfigOrder);
     in.gaugePosition = ReadInteger(settings, S::TbPosition);
     in.freeDockSize = ReadBounded(settings, S::PosDocH);
 
     const TLayoutResult out = LayoutBar(in);
-    MoveTo(disc, out.discLabel);
-    MoveTo(track, out.trackLabel);
     MoveTo(bar.TimeGauge(), out.gauge);
     MoveTo(bar.OperationPanel(), out.panel);
-    if (out.horzDockSize != bar.HorzDockSize()) {
-        bar.SetHorzDockSize(out.horzDockSize);
+    MoveLabelsAndDock(bar, out);
+}
+
+void PreviewArrangement(TBarSettingsTarget& bar, int order) {
+    EmptyHiddenLabels(bar);
+    if (order >= 0) {
+        const TLayoutInput in = LayoutInputOf(bar);
+        MoveLabelsAndDock(bar, ArrangeLabels(in, order));
     }
+}
+
+void PreviewGaugePlace(TBarSettingsTarget& bar, int position) {
+    TTextGauge& gauge = bar.TimeGauge();
+    MoveTo(gauge, PlaceGauge(position, bar.ClientSize().width(), BoundsOf(gauge),
+                             BoundsOf(bar.DiscLabel()), BoundsOf(bar.TrackLabel())));
 }
 
 void PlaceOperationPanel(TIniStore& settings, TBarSettingsTarget& bar) {

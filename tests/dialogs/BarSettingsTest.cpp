@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/BarSettings.h"
+#include "dialogs/BarSettings.h"
 #include "support/TempDir.h"
 #include "widgets/QtText.h"
 #include "widgets/WidgetTest.h"

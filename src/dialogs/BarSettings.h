@@ -11,6 +11,7 @@
 
 #include "settings/BarLayout.h"
 #include "settings/SettingsKeys.h"
+#include "shell/AppBarShell.h"
 #include "titles/IniStore.h"
 #include "widgets/ShadowLabel.h"
 #include "widgets/SystemColors.h"
@@ -46,6 +47,11 @@ public:
     virtual void SetDiscLabelPad(const std::string& pad) = 0;
     virtual void SetTrackLabelPad(const std::string& pad) = 0;
 };
+
+/// The desktop-toolbar edge of a settings edge, and back: left, right and floating bars
+/// all count as floating.
+[[nodiscard]] TAppBarEdge AppBarEdgeOf(TBarEdge edge);
+[[nodiscard]] TBarEdge BarEdgeOf(TAppBarEdge edge);
 
 // ---- the apply operations, called in this order at start-up and after the dialog
 void ApplyCDNameFont(TIniStore& settings, TBarSettingsTarget& bar);
@@ -135,6 +141,12 @@ struct TConfigValues {
     bool operator==(const TConfigValues&) const = default;
 };
 
+// ---- showing one page's values on the bar, for the apply operations and the previews
+/// Font, colours, visibility and outline of a label (not its pad).
+void ShowLabelFont(TShadowLabel& label, const TLabelFontValues& values);
+/// Font, colours, size and visibility of the time gauge.
+void ShowTimeBar(TTextGauge& gauge, const TTimeBarValues& values);
+
 // ---- reading the file as the dialog shows it (table defaults, values as stored; the
 // dialog clamps them into its controls' ranges itself)
 [[nodiscard]] TLabelFontValues LoadLabelFont(TIniStore& settings, const TLabelFontKeys& keys);
@@ -161,6 +173,15 @@ void SaveConfig(TIniStore& settings, const TConfigValues& values);
 /// Empties hidden labels' texts, arranges labels, gauge and panel by [Config] "Order",
 /// [iPosition] "DocH" and [TimeBar] "Position", and sets the bar's thickness.
 void LayoutBar(TIniStore& settings, TBarSettingsTarget& bar);
+
+/// The settings dialog's preview of an arrangement: hidden labels emptied, the labels
+/// arranged by `order` and the bar's thickness set, as the layout does, but with the
+/// dialog's order and without the gauge and panel steps. With `order` -1 (no choice)
+/// only the hidden labels are emptied.
+void PreviewArrangement(TBarSettingsTarget& bar, int order);
+/// The preview's gauge place for the dialog's choice: top right or behind a label; the
+/// free place (and no choice) leaves the gauge where it stands.
+void PreviewGaugePlace(TBarSettingsTarget& bar, int position);
 
 /// Places the operation panel from [iPosition] "Op_X", "Op_Y" when the bar is shown.
 void PlaceOperationPanel(TIniStore& settings, TBarSettingsTarget& bar);
