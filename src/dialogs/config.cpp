@@ -30,7 +30,9 @@ namespace lintel {
 namespace {
 
 // The pad Apply shows while the dialog is open; the stored setting gives one blank.
-constexpr std::string_view kPreviewPad = "  ";
+std::string PreviewPad(const QCheckBox& space) {
+    return space.isChecked() ? "  " : "";
+}
 
 QCheckBox* AddCheck(QWidget* parent, const char* captionUtf8, QRect place) {
     auto* box = new QCheckBox(Text(captionUtf8), parent);
@@ -498,9 +500,8 @@ void TfrmConfig::btnReloadClick() {
 }
 
 void TfrmConfig::PreviewLabel(const TLabelPage& p, TShadowLabel& label, bool disc) {
-    const TLabelFontValues v = LabelValues(p);
-    ShowLabelFont(label, v);
-    const std::string pad = v.space ? std::string(kPreviewPad) : "";
+    ShowLabelFont(label, LabelValues(p));
+    const std::string pad = PreviewPad(*p.chbSpace);
     TBarSettingsTarget& bar = host_.Bar();
     if (disc) {
         bar.SetDiscLabelPad(pad);
@@ -522,7 +523,7 @@ void TfrmConfig::PreviewTrack() {
     const std::string& text = track.Caption();
     if (text == "0. " || text == "0.   ") {
         const std::string_view status = host_.TrayOpen() ? kNoDiscText : kNotAudioText;
-        track.SetCaption(std::string(status) + (Tr.chbSpace->isChecked() ? kPreviewPad : ""));
+        track.SetCaption(std::string(status) + PreviewPad(*Tr.chbSpace));
     }
 }
 
@@ -531,11 +532,10 @@ void TfrmConfig::PreviewCDName() {
     PreviewLabel(Cn, bar.DiscLabel(), true);
     PreviewOrder();
     host_.UpdateDiscLabel();
-    const std::string pad = Cn.chbSpace->isChecked() ? std::string(kPreviewPad) : "";
     const std::string& track = bar.TrackLabel().Caption();
     for (const std::string_view status : {kNoDiscText, kNotAudioText}) {
-        if (track == status || track == std::string(status) + std::string(kPreviewPad)) {
-            bar.DiscLabel().SetCaption(std::string(status) + pad);
+        if (track == status || track == std::string(status) + "  ") {
+            bar.DiscLabel().SetCaption(std::string(status) + PreviewPad(*Cn.chbSpace));
         }
     }
 }

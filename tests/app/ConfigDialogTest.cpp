@@ -1,8 +1,10 @@
 // The settings dialog opened by the bar's command on the real bar window: what Apply shows,
 // what OK stores, what Cancel leaves, and the bar set again from the file afterwards.
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -82,8 +84,10 @@ TEST_F(ConfigDialogTest,
         [&](TfrmConfig& d) {
             EXPECT_EQ(d.rdgOrder->ItemIndex(), kOrderTrackOnTop);  // the free layout is not offered
             EXPECT_EQ(d.rdgPosition->ItemIndex(), -1);
-            d.Cn.sedFontSize->lineEdit()->setText("abc");
-            d.sedTbFontSize->lineEdit()->setText("abc");
+            for (TSpinEdit* size : {d.Cn.sedFontSize, d.sedTbFontSize}) {
+                size->selectAll();
+                QTest::keyClicks(size, "abc");
+            }
             d.Cn.chbSpace->setChecked(true);
             d.Cn.dcbFG->SetColor(0x0000FF);
         },
