@@ -40,9 +40,7 @@ TVolumePage::TVolumePage(MixerSystem& mixers, QWidget* parent) : QWidget(parent)
 TVolumePage::~TVolumePage() {
     // No notification may reach a page being destroyed; the mixer closes with it.
     Mixer.OnControlChange = nullptr;
-    for (QSocketNotifier* notifier : notifiers_) {
-        notifier->setEnabled(false);
-    }
+    qDeleteAll(notifiers_);
 }
 
 void TVolumePage::AttachHandlers() {
@@ -69,9 +67,23 @@ void TVolumePage::WatchMixer() {
         const auto type =
             (fd.events & POLLOUT) != 0 ? QSocketNotifier::Write : QSocketNotifier::Read;
         auto* notifier = new QSocketNotifier(fd.fd, type, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this] { Mixer.HandleEvents(); });
+        connect(notifier, &QSocketNotifier::activated, this, [this] { MixerEvents(); });
         notifiers_.push_back(notifier);
     }
+}
+
+void TVolumePage::MixerEvents() {
+    if (Mixer.HandleEvents()) {
+        return;
+    }
+    // The device is gone: its descriptors would stay ready for ever, and the line shows
+    // as absent.
+    for (QSocketNotifier* notifier : notifiers_) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    notifiers_.clear();
+    cmbVolCnctChange();
 }
 
 void TVolumePage::SetUp() {
