@@ -25,6 +25,7 @@ TVolumePage::TVolumePage(MixerSystem& mixers, QWidget* parent) : QWidget(parent)
     trbVolMeter->setGeometry(40, 96, 265, 45);
     trbVolMeter->setRange(0, 65535);
     trbVolMeter->setTickPosition(QSlider::NoTicks);
+    trbVolMeter->setSingleStep(65535 / 100);
     trbVolMeter->setPageStep(65535 / 10);
     chbVolMute = new QCheckBox(QStringLiteral("Mute"), this);
     chbVolMute->setObjectName(QStringLiteral("chbVolMute"));
