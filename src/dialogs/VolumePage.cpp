@@ -25,6 +25,7 @@ TVolumePage::TVolumePage(MixerSystem& mixers, QWidget* parent) : QWidget(parent)
     trbVolMeter->setGeometry(40, 96, 265, 45);
     trbVolMeter->setRange(0, 65535);
     trbVolMeter->setTickPosition(QSlider::NoTicks);
+    trbVolMeter->setSingleStep(65535 / 100);
     trbVolMeter->setPageStep(65535 / 10);
     chbVolMute = new QCheckBox(QStringLiteral("Mute"), this);
     chbVolMute->setObjectName(QStringLiteral("chbVolMute"));
@@ -40,9 +41,7 @@ TVolumePage::TVolumePage(MixerSystem& mixers, QWidget* parent) : QWidget(parent)
 TVolumePage::~TVolumePage() {
     // No notification may reach a page being destroyed; the mixer closes with it.
     Mixer.OnControlChange = nullptr;
-    for (QSocketNotifier* notifier : notifiers_) {
-        notifier->setEnabled(false);
-    }
+    qDeleteAll(notifiers_);
 }
 
 void TVolumePage::AttachHandlers() {
@@ -69,9 +68,23 @@ void TVolumePage::WatchMixer() {
         const auto type =
             (fd.events & POLLOUT) != 0 ? QSocketNotifier::Write : QSocketNotifier::Read;
         auto* notifier = new QSocketNotifier(fd.fd, type, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this] { Mixer.HandleEvents(); });
+        connect(notifier, &QSocketNotifier::activated, this, [this] { MixerEvents(); });
         notifiers_.push_back(notifier);
     }
+}
+
+void TVolumePage::MixerEvents() {
+    if (Mixer.HandleEvents()) {
+        return;
+    }
+    // The device is gone: its descriptors would stay ready for ever, and the line shows
+    // as absent.
+    for (QSocketNotifier* notifier : notifiers_) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    notifiers_.clear();
+    cmbVolCnctChange();
 }
 
 void TVolumePage::SetUp() {

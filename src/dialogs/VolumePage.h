@@ -55,6 +55,8 @@ private:
     void DetachHandlers();
     /// Watches the open device's poll descriptors on the event loop.
     void WatchMixer();
+    /// Delivers the device's notifications; stops watching a device that was lost.
+    void MixerEvents();
 
     std::vector<QSocketNotifier*> notifiers_;
 };

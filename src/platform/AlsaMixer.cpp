@@ -208,7 +208,7 @@ public:
         std::uint32_t lineId, std::uint32_t count) override {
         const std::uint32_t d = (lineId >> 16) - 1;
         const std::uint32_t n = lineId & 0xFFFF;
-        if (d >= dests_.size() || n > dests_[d].sources.size()) {
+        if (lost_ || d >= dests_.size() || n > dests_[d].sources.size()) {
             return std::nullopt;
         }
         const Source& source = dests_[d].sources[n == 0 ? dests_[d].main : n - 1];
@@ -235,49 +235,31 @@ public:
     [[nodiscard]] bool SetDetails(std::uint32_t controlId, std::uint32_t channels,
                                   std::uint32_t items,
                                   std::span<const std::int32_t> values) override {
-        const Source* source = SourceOf(controlId);
-        if (source == nullptr || items != 0 || values.size() != channels ||
-            (channels != 1 && channels != source->channels.size())) {
-            return false;
-        }
-        const Direction& dir = *DirOf(controlId);
-        snd_mixer_elem_t* elem = source->elem;
-        if ((controlId & 0xFF) == kVolumeKind) {
-            long min = 0;
-            long max = 0;
-            if (dir.range(elem, &min, &max) < 0) {
-                return false;
-            }
-            if (channels == 1) {
-                return dir.setVolumeAll(elem, FromScale(values[0], min, max)) >= 0;
-            }
-            for (std::size_t i = 0; i < channels; ++i) {
-                if (dir.setVolume(elem, source->channels[i], FromScale(values[i], min, max)) < 0) {
-                    return false;
-                }
-            }
-            return true;
-        }
-        // Muted is the switch turned off.
-        if (channels == 1) {
-            return dir.setSwitchAll(elem, values[0] == 0 ? 1 : 0) >= 0;
-        }
-        for (std::size_t i = 0; i < channels; ++i) {
-            if (dir.setSwitch(elem, source->channels[i], values[i] == 0 ? 1 : 0) < 0) {
-                return false;
-            }
-        }
-        return true;
+        const bool written = Write(controlId, channels, items, values);
+        // What this handle wrote itself is no change to report.
+        Read(controlId, ChannelsOf(controlId), values_[controlId]);
+        return written;
     }
     [[nodiscard]] std::vector<pollfd> PollDescriptors() override {
+        if (lost_) {
+            return {};
+        }
         const int count = snd_mixer_poll_descriptors_count(mixer_);
         std::vector<pollfd> fds(static_cast<std::size_t>(std::max(count, 0)));
         const int filled = snd_mixer_poll_descriptors(mixer_, fds.data(), fds.size());
         fds.resize(static_cast<std::size_t>(std::max(filled, 0)));
         return fds;
     }
-    void HandleEvents() override {
-        snd_mixer_handle_events(mixer_);
+    bool HandleEvents() override {
+        if (lost_) {
+            return false;
+        }
+        if (snd_mixer_handle_events(mixer_) < 0) {
+            // The connection is gone for good, and its descriptor would stay ready.
+            lost_ = true;
+            pending_.clear();
+            return false;
+        }
         // Delivered after ALSA's own handling, so a receiver may read or write the mixer.
         std::vector<std::pair<bool, std::uint32_t>> due;
         due.swap(pending_);
@@ -289,6 +271,7 @@ public:
                 receiver(handle, id);
             }
         }
+        return true;
     }
 
 private:
@@ -364,7 +347,7 @@ private:
         const std::uint32_t d = (controlId >> 24) - 1;
         const std::uint32_t s = (controlId >> 8) & 0xFFFF;
         const std::uint32_t kind = controlId & 0xFF;
-        if (d >= dests_.size() || s >= dests_[d].sources.size() ||
+        if (lost_ || d >= dests_.size() || s >= dests_[d].sources.size() ||
             (kind != kVolumeKind && kind != kSwitchKind)) {
             return nullptr;
         }
@@ -374,6 +357,43 @@ private:
     [[nodiscard]] std::uint32_t ChannelsOf(std::uint32_t controlId) const {
         const Source* source = SourceOf(controlId);
         return source == nullptr ? 0 : static_cast<std::uint32_t>(source->channels.size());
+    }
+
+    bool Write(std::uint32_t controlId, std::uint32_t channels, std::uint32_t items,
+               std::span<const std::int32_t> values) {
+        const Source* source = SourceOf(controlId);
+        if (source == nullptr || items != 0 || values.size() != channels ||
+            (channels != 1 && channels != source->channels.size())) {
+            return false;
+        }
+        const Direction& dir = *DirOf(controlId);
+        snd_mixer_elem_t* elem = source->elem;
+        if ((controlId & 0xFF) == kVolumeKind) {
+            long min = 0;
+            long max = 0;
+            if (dir.range(elem, &min, &max) < 0) {
+                return false;
+            }
+            if (channels == 1) {
+                return dir.setVolumeAll(elem, FromScale(values[0], min, max)) >= 0;
+            }
+            for (std::size_t i = 0; i < channels; ++i) {
+                if (dir.setVolume(elem, source->channels[i], FromScale(values[i], min, max)) < 0) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        // Muted is the switch turned off.
+        if (channels == 1) {
+            return dir.setSwitchAll(elem, values[0] == 0 ? 1 : 0) >= 0;
+        }
+        for (std::size_t i = 0; i < channels; ++i) {
+            if (dir.setSwitch(elem, source->channels[i], values[i] == 0 ? 1 : 0) < 0) {
+                return false;
+            }
+        }
+        return true;
     }
 
     /// A control's values: one channel (the first) or every channel of its line.
@@ -457,6 +477,7 @@ private:
     /// The values last seen of every control, to tell which control an event changed.
     std::map<std::uint32_t, std::vector<std::int32_t>> values_;
     std::vector<std::pair<bool, std::uint32_t>> pending_;
+    bool lost_ = false;
 };
 
 class AlsaMixerSystem : public MixerSystem {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ostream>
 #include <stdexcept>
 
 namespace lintel {
@@ -138,7 +139,7 @@ public:
     [[nodiscard]] std::vector<pollfd> PollDescriptors() override {
         return {pollfd{wake_, POLLIN, 0}};
     }
-    void HandleEvents() override {
+    bool HandleEvents() override {
         std::uint64_t count = 0;
         [[maybe_unused]] ssize_t n = read(wake_, &count, sizeof count);
         // A receiver may close this device: take the queue first.
@@ -152,6 +153,7 @@ public:
                 receiver(handle, id);
             }
         }
+        return true;
     }
 
 private:
@@ -199,6 +201,14 @@ private:
     int wake_;
     std::deque<std::pair<bool, std::uint32_t>> pending_;
 };
+
+void PrintTo(const MemoryMixer::Write& write, std::ostream* out) {
+    *out << write.controlId << " = {";
+    for (std::size_t i = 0; i < write.values.size(); ++i) {
+        *out << (i == 0 ? "" : ", ") << write.values[i];
+    }
+    *out << "}";
+}
 
 MemoryMixer::MemoryMixer() = default;
 

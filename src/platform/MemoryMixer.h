@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ public:
         std::vector<std::int32_t> values;  ///< as the control holds them afterwards
 
         bool operator==(const Write&) const = default;
+        /// As a failed test shows it: "20 = {1}".
+        friend void PrintTo(const Write& write, std::ostream* out);
     };
 
     /// The layout; change it only while no device is open.

@@ -35,7 +35,7 @@ struct MixerLine {
     std::uint32_t channels = 0;
     std::uint32_t connections = 0;  ///< source lines of a destination; 0 for a source
     std::uint32_t controls = 0;
-    std::string name;
+    std::string name;  ///< code page 932
 
     bool operator==(const MixerLine&) const = default;
 };
@@ -89,8 +89,10 @@ public:
 
     /// What an event loop watches for the device's notifications.
     [[nodiscard]] virtual std::vector<pollfd> PollDescriptors() = 0;
-    /// Takes the device's pending events and delivers their notifications.
-    virtual void HandleEvents() = 0;
+    /// Takes the device's pending events and delivers their notifications. False once the
+    /// device is lost (its sound server ended, say): from then on it has no descriptors,
+    /// delivers nothing and fails every query, so the loop stops watching it.
+    virtual bool HandleEvents() = 0;
 };
 
 /// The system's mixer service.

@@ -113,10 +113,8 @@ std::vector<pollfd> TAudioMixer::PollDescriptors() const {
     return device_ ? device_->PollDescriptors() : std::vector<pollfd>{};
 }
 
-void TAudioMixer::HandleEvents() {
-    if (device_) {
-        device_->HandleEvents();
-    }
+bool TAudioMixer::HandleEvents() {
+    return device_ && device_->HandleEvents();
 }
 
 std::optional<TAudioMixer::LineRef> TAudioMixer::FindLine(int d, int c) const {

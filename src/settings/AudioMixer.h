@@ -141,8 +141,9 @@ public:
 
     /// What an event loop watches for the open device's notifications; none when closed.
     [[nodiscard]] std::vector<pollfd> PollDescriptors() const;
-    /// Delivers the open device's pending notifications to the two events.
-    void HandleEvents();
+    /// Delivers the open device's pending notifications to the two events. False when no
+    /// device is open or it was lost: there is nothing more to watch.
+    bool HandleEvents();
 
     TMixerChange OnLineChange;
     TMixerChange OnControlChange;

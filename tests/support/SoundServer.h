@@ -57,19 +57,23 @@ public:
             }
         }
     }
-    ~SoundServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
+    ~SoundServer() { Stop(); }
     SoundServer(const SoundServer&) = delete;
     SoundServer& operator=(const SoundServer&) = delete;
 
     /// Whether the server answers; a test requires it with LINTEL_REQUIRE.
     [[nodiscard]] bool Running() const { return running_; }
     [[nodiscard]] const std::string& RuntimeFolder() const { return runtime_; }
+    /// Ends the server, as when the user's sound server quits.
+    void Stop() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+        running_ = false;
+    }
 
     /// What `pactl ARGS` prints on standard output (ARGS as typed in a shell).
     [[nodiscard]] static std::string Pactl(const std::string& args) {
