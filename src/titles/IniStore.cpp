@@ -56,9 +56,25 @@ std::string WithoutLineBreaks(std::string text) {
     return text;
 }
 
-// Decimal with an optional sign, or hexadecimal after "$" (after the sign, if any).
-// Leading blanks are allowed; anything else fails, a trailing blank included. Hexadecimal takes up
-// to 32 bits and wraps into the signed range, as colour values with the top bit set need.
+// Calls sink() with the file form of every section that has body lines: "[name]", the
+// lines, one empty line; every line ends with CR LF.
+template <typename Sink>
+void EmitFile(const TSectionList& sections, Sink sink) {
+    for (std::size_t i = 0; i < sections.Count(); ++i) {
+        const TSectionList::Section& section = sections[i];
+        if (section.Empty()) {
+            continue;
+        }
+        sink(std::string_view("["));
+        sink(std::string_view(section.name));
+        sink(std::string_view("]\r\n"));
+        sink(std::string_view(section.body));  // its lines end in CR LF already
+        sink(std::string_view("\r\n"));
+    }
+}
+
+}  // namespace
+
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
     auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && isBlank(text.front())) {
@@ -97,25 +113,6 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     auto magnitude = static_cast<std::uint32_t>(value);
     return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
 }
-
-// Calls sink() with the file form of every section that has body lines: "[name]", the
-// lines, one empty line; every line ends with CR LF.
-template <typename Sink>
-void EmitFile(const TSectionList& sections, Sink sink) {
-    for (std::size_t i = 0; i < sections.Count(); ++i) {
-        const TSectionList::Section& section = sections[i];
-        if (section.Empty()) {
-            continue;
-        }
-        sink(std::string_view("["));
-        sink(std::string_view(section.name));
-        sink(std::string_view("]\r\n"));
-        sink(std::string_view(section.body));  // its lines end in CR LF already
-        sink(std::string_view("\r\n"));
-    }
-}
-
-}  // namespace
 
 // ---- TIniStore -------------------------------------------------------------------
 

@@ -20,6 +20,12 @@ namespace lintel {
 
 using TStringList = std::vector<std::string>;
 
+/// Decimal with an optional sign, or hexadecimal after "$" (after the sign, if any).
+/// Leading blanks are allowed; anything else fails, a trailing blank included.
+/// Hexadecimal takes up to 32 bits and wraps into the signed range, as colour values with
+/// the top bit set need. Nullopt when the text is no such number.
+[[nodiscard]] std::optional<std::int32_t> ParseInteger(std::string_view text);
+
 /// The INI store. A missing file is an empty store; a file that exists but cannot be read
 /// is reported by LoadFromFile and is then never overwritten by UpdateFile.
 class TIniStore {
