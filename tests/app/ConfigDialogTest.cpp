@@ -29,7 +29,8 @@ protected:
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = dynamic_cast<TfrmConfig*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || seen)
+            // As a user would, only once the dialog is the active window.
+            if (dialog == nullptr || seen || !dialog->isActiveWindow())
                 return;
             seen = true;
             edit(*dialog);

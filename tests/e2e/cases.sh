@@ -509,6 +509,7 @@ case_settings_dialog() {
     area_before=$(xprop -root _NET_WORKAREA)
     eval "$(xdotool getwindowgeometry --shell "$bar")"
     ((Y > 0)) || fail "the bar did not start at the bottom"
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
     xdotool mousemove $((X + 4)) $((Y + 2)) click 3
     wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
     for try in 1 2 3 4 5; do
@@ -524,19 +525,20 @@ case_settings_dialog() {
     sleep 0.3
     # The arrangement page, its window position group, and the top edge.
     xdotool key --delay 100 ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+w Up
-    # Back to the background page: "set below", then red from the colour button's palette
-    # (the first key selects the top left cell, the next one moves down to red).
+    # Back to the background page: "set below", then red from the colour button's palette,
+    # which opens on the current colour (black, column 2 at the top): left, then down.
     xdotool key --delay 100 ctrl+shift+Tab alt+b Down Down alt+c space
     sleep 0.5
-    xdotool key --delay 150 Down Down Return
+    xdotool key --delay 150 Left Down Return
     sleep 0.3
     xdotool mousemove --window "$dialog" 111 329 click 1
     wait_for '[[ -z "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 50 ||
         fail "the dialog did not close with OK"
     wait_for '[[ "$(xprop -root _NET_WORKAREA)" != "$area_before" ]]' 50 ||
         fail "the work area did not change: $area_before"
-    eval "$(xdotool getwindowgeometry --shell "$bar")"
-    ((Y == 0)) || fail "the bar is not at the top edge: y=$Y"
+    # The bar slides there.
+    wait_for 'eval "$(xdotool getwindowgeometry --shell "$bar")"; ((Y == 0))' 50 ||
+        fail "the bar is not at the top edge: y=$Y"
     end_with TERM
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
     tr -d '\r' <"$PROG/lintel.ini" >"$E2E_SCRATCH/ini"
