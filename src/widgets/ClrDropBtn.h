@@ -93,7 +93,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -101,7 +100,7 @@ protected:
 private:
     void Click();
     void DropDown();
-    void PaletteClosed();
+    void PaletteClosed(TColorDropPalette* palette);
     [[nodiscard]] int FirstIndexOf(TColor value) const;
 
     bool showColorHints_ = true;
