@@ -170,6 +170,8 @@ void TColorDropButton::PaletteClosed(TColorDropPalette* palette) {
     customColors_ = palette_->CustomColors();
     palette_ = nullptr;
     update();
+    // Into the store at once, so the owner may write its file while the button lives.
+    SaveCustomColors();
 }
 
 void TColorDropButton::mouseReleaseEvent(QMouseEvent* event) {

@@ -20,7 +20,8 @@ class TColorDropButton : public QPushButton {
 public:
     /// A 45 x 22 button with an empty caption, black, with the default palette.
     explicit TColorDropButton(QWidget* parent = nullptr);
-    /// Saves the custom colours into the store, if one is set.
+    /// Saves the custom colours into the store, if one is set (as every closing palette
+    /// does too).
     ~TColorDropButton() override;
 
     [[nodiscard]] static std::string Version() { return "TColorDropButton v1.0"; }

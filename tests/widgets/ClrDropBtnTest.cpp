@@ -277,7 +277,10 @@ TEST(ClrDropBtnTest, PaletteStaysInWorkArea) {
 // Color and OtherColor and takes the custom colours back; Cancel keeps the palette open,
 // although it lost the focus meanwhile; a click on the other-colour box chooses that colour.
 TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
+    test::TempDir dir;
+    TIniStore store(dir.File("li_clr.ini"));  // outlives the button
     Host host;
+    host.button->SetCustomColorsStore(&store);
     TColorArrayClass custom = Fitted({}, 8, 2, clWhite);
     custom.Set(2, 2, RGBColor(1, 2, 3));  // letter index 9
     host.button->SetCustomColors(custom);
@@ -314,6 +317,8 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     EXPECT_EQ(host.button->OtherColor(), RGBColor(10, 20, 30));
     custom.Set(4, 1, RGBColor(40, 50, 60));
     EXPECT_EQ(host.button->CustomColors(), custom);
+    // In the store already, while the button lives: (4, 1) is the seventh stored item.
+    EXPECT_EQ(store.ReadString("Colors", "dcbBkColor.tbsBk", "").substr(60, 9), "$003C3228");
 
     host.button->SetColor(clWhite);
     palette = host.Open();
@@ -321,6 +326,25 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     QTest::mouseClick(palette, Qt::LeftButton, Qt::NoModifier, QPoint(62, 105));
     EXPECT_EQ(host.button->Color(), RGBColor(10, 20, 30));
     EXPECT_FALSE(host.button->DroppedDown());
+}
+
+// With CycleColors a click on the swatch steps to the next palette index, from the last
+// to the other colour (index 0); a click on the arrow still drops the palette down.
+TEST(ClrDropBtnTest, CycleColorsStepsOnSwatch) {
+    Host host;
+    host.button->SetCycleColors(true);
+    host.button->SetOtherColor(0x123456);
+    host.button->SetColor(RGBColor(159, 159, 159));
+    ASSERT_EQ(host.button->PaletteIndex(), 20);
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(32, 10));
+    EXPECT_EQ(host.button->PaletteIndex(), 0);
+    EXPECT_EQ(host.button->Color(), 0x123456);
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
+    EXPECT_EQ(host.button->Color(), RGBColor(255, 255, 255));
+    EXPECT_FALSE(host.button->DroppedDown());
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(33, 10));
+    EXPECT_TRUE(host.button->DroppedDown());
+    host.button->DropPalette()->close();
 }
 
 // Hints name the cell's red, green and blue, through the owner's hint-text callback.
