@@ -110,6 +110,7 @@ void TColorDropButton::Click() {
         suppressNextClick_ = false;
         return;
     }
+    // A click that reaches the button before the palette lost its activation closes it.
     if (palette_) {
         palette_->close();
         return;
@@ -151,7 +152,7 @@ void TColorDropButton::DropDown() {
         if (isOther)
             otherColor_ = color;
     };
-    palette->OnClosed = [this] { PaletteClosed(); };
+    palette->OnClosed = [this, palette] { PaletteClosed(palette); };
     palette->HintSender = this;
     palette->OnGetColorHintText = OnGetColorHintText;
     palette_ = palette;
@@ -159,8 +160,8 @@ void TColorDropButton::DropDown() {
     palette->show();
 }
 
-void TColorDropButton::PaletteClosed() {
-    if (!palette_)
+void TColorDropButton::PaletteClosed(TColorDropPalette* palette) {
+    if (palette != palette_)
         return;
     // The click that closed the palette by taking its activation away must not open it
     // again when it reaches the button.
@@ -169,17 +170,8 @@ void TColorDropButton::PaletteClosed() {
     customColors_ = palette_->CustomColors();
     palette_ = nullptr;
     update();
-}
-
-void TColorDropButton::mousePressEvent(QMouseEvent* event) {
-    // A press on the button while its palette is open closes the palette, whether or not
-    // the window system took the palette's activation away first; the click it starts is
-    // then swallowed.
-    if (event->button() == Qt::LeftButton && palette_) {
-        suppressNextClick_ = true;
-        palette_->close();
-    }
-    QPushButton::mousePressEvent(event);
+    // Into the store at once, so the owner may write its file while the button lives.
+    SaveCustomColors();
 }
 
 void TColorDropButton::mouseReleaseEvent(QMouseEvent* event) {

@@ -20,7 +20,8 @@ class TColorDropButton : public QPushButton {
 public:
     /// A 45 x 22 button with an empty caption, black, with the default palette.
     explicit TColorDropButton(QWidget* parent = nullptr);
-    /// Saves the custom colours into the store, if one is set.
+    /// Saves the custom colours into the store, if one is set (as every closing palette
+    /// does too).
     ~TColorDropButton() override;
 
     [[nodiscard]] static std::string Version() { return "TColorDropButton v1.0"; }
@@ -93,7 +94,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -101,7 +101,7 @@ protected:
 private:
     void Click();
     void DropDown();
-    void PaletteClosed();
+    void PaletteClosed(TColorDropPalette* palette);
     [[nodiscard]] int FirstIndexOf(TColor value) const;
 
     bool showColorHints_ = true;

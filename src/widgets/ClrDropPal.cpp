@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QToolTip>
+#include <QWindow>
 #include <algorithm>
 
 #include "widgets/QtText.h"
@@ -145,11 +146,14 @@ TColorDropPalette::TColorDropPalette(QWidget* owner)
     // button; the button is still reached by its accelerator.
     btnOther_->setFocusPolicy(Qt::NoFocus);
     connect(btnOther_, &QPushButton::clicked, this, [this] { btnOtherClick(); });
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
-                    CloseOnDeactivation();
-            });
+    // Another window of the program taking the focus, or none when the application lost
+    // it, closes the palette.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
+        if (HoldsFocus())
+            wasActive_ = true;
+        else if (wasActive_)
+            CloseOnDeactivation();
+    });
 }
 
 TColorDropPalette::~TColorDropPalette() = default;
@@ -245,7 +249,7 @@ void TColorDropPalette::showEvent(QShowEvent* event) {
     const TCell under = CellAt(mapFromGlobal(QCursor::pos()));
     if (Valid(under))
         Select(under);
-    activateWindow();
+    windowHandle()->requestActivate();
     setFocus();
 }
 
@@ -331,7 +335,7 @@ void TColorDropPalette::btnOtherClick() {
     colorDialogOpen_ = false;
     if (result != QDialog::Accepted) {
         delete dialog;
-        activateWindow();
+        windowHandle()->requestActivate();
         return;
     }
     otherColor_ = QColorToColor(dialog->selectedColor());
@@ -344,6 +348,14 @@ void TColorDropPalette::btnOtherClick() {
     if (OnColorChosen)
         OnColorChosen(true, otherColor_);
     close();
+}
+
+bool TColorDropPalette::HoldsFocus() const {
+    // Qt counts a window active while the window it stands over is, so only the focus
+    // window itself tells: this one, or a dialog of its own.
+    const QWindow* focus = QGuiApplication::focusWindow();
+    const QWindow* self = windowHandle();
+    return focus != nullptr && self != nullptr && (focus == self || self->isAncestorOf(focus));
 }
 
 void TColorDropPalette::CloseOnDeactivation() {
@@ -362,16 +374,6 @@ void TColorDropPalette::closeEvent(QCloseEvent* event) {
     closed_ = true;
     if (OnClosed)
         OnClosed();
-}
-
-void TColorDropPalette::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange)
-        return;
-    if (isActiveWindow())
-        wasActive_ = true;
-    else if (wasActive_)
-        CloseOnDeactivation();
 }
 
 void TColorDropPalette::ColorHintText(TColor color, int x, int y, QString& text) {

@@ -159,7 +159,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -168,6 +167,8 @@ private:
     /// Reports the colour of `cell` when it is valid.
     void Choose(TCell cell);
     void btnOtherClick();
+    /// The focus window is this one or a dialog it opened.
+    [[nodiscard]] bool HoldsFocus() const;
     /// Closes unless the colour dialog is open.
     void CloseOnDeactivation();
 

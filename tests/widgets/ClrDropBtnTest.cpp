@@ -28,7 +28,6 @@ QRgb Sys(TColor color) {
 // A shown top-level window at `at` holding one colour button at its top-left corner.
 struct Host {
     explicit Host(QPoint at = {200, 200}) {
-        test::App();
         // The cursor away from every button, so no palette closing takes it for a click.
         QCursor::setPos(0, 0);
         // No frame, so the window's position is the button's.
@@ -41,19 +40,29 @@ struct Host {
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    /// Clicks the button and returns the palette it opened, active.
+    /// Clicks the button and returns the palette it opened, holding the focus.
     TColorDropPalette* Open() {
         QTest::mouseClick(button, Qt::LeftButton);
         TColorDropPalette* palette = button->DropPalette();
         EXPECT_NE(palette, nullptr);
         if (palette != nullptr) {
-            EXPECT_TRUE(QTest::qWaitForWindowActive(palette));
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return QGuiApplication::focusWindow() == palette->windowHandle(); }));
         }
         return palette;
     }
+    QApplication& app = test::App();
     QWidget window;
     TColorDropButton* button;
 };
+
+// The palette windows on the screen.
+int ShownPalettes() {
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        count += dynamic_cast<TColorDropPalette*>(w) != nullptr && w->isVisible() ? 1 : 0;
+    return count;
+}
 
 // Runs `answer` on the modal dialog once one is open (while the caller sits in its loop).
 void WhenModal(std::function<void(QWidget*)> answer) {
@@ -188,23 +197,49 @@ TEST(ClrDropBtnTest, KeysWrapThroughOtherColorBox) {
     EXPECT_EQ(host.button->Color(), RGBColor(159, 159, 159));
     EXPECT_FALSE(host.button->DroppedDown());
     EXPECT_FALSE(host.button->SuppressNextClick());
+
+    palette = host.Open();
+    ASSERT_NE(palette, nullptr);
+    QTest::keyClick(palette->windowHandle(), Qt::Key_Down);
+    QTest::keyClick(palette->windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(host.button->DroppedDown());
+    EXPECT_EQ(host.button->Color(), RGBColor(159, 159, 159));
 }
 
-// A click on the button while its palette is open closes the palette and opens no other;
+// Losing activation closes the palette. A click on the button while its palette is open
+// closes the palette and opens no other;
 // the next click opens one again. A palette that closes on its own with the mouse over the
-// button swallows only a mouse click, never a keyboard one.
+// button swallows the next mouse click, unless the mouse leaves first; never a key's click.
 TEST(ClrDropBtnTest, ClickOnOpenButtonClosesPalette) {
     Host host;
+    ASSERT_NE(host.Open(), nullptr);
+    host.window.activateWindow();  // another window taking the activation closes it
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QGuiApplication::focusWindow() == host.window.windowHandle(); }));
+    EXPECT_FALSE(host.button->DroppedDown());
     ASSERT_NE(host.Open(), nullptr);
     QTest::mouseClick(host.button, Qt::LeftButton);
     test::Flush();
     EXPECT_FALSE(host.button->DroppedDown());
+    EXPECT_EQ(ShownPalettes(), 0);
     EXPECT_FALSE(host.button->SuppressNextClick());
     ASSERT_NE(host.Open(), nullptr);
 
     QCursor::setPos(host.button->mapToGlobal(QPoint(20, 10)));
-    host.button->DropPalette()->close();  // as losing activation does
+    host.button->DropPalette()->close();  // as losing activation to the press does
     EXPECT_TRUE(host.button->SuppressNextClick());
+    QTest::mouseClick(host.button, Qt::LeftButton);
+    EXPECT_FALSE(host.button->DroppedDown());
+    EXPECT_FALSE(host.button->SuppressNextClick());
+
+    ASSERT_NE(host.Open(), nullptr);
+    host.button->DropPalette()->close();
+    QCursor::setPos(0, 0);  // the mouse leaves instead of clicking
+    test::Flush();
+    EXPECT_FALSE(host.button->SuppressNextClick());
+    QCursor::setPos(host.button->mapToGlobal(QPoint(20, 10)));
+    ASSERT_NE(host.Open(), nullptr);
+    host.button->DropPalette()->close();
     host.button->setFocus();
     QTest::keyClick(host.button, Qt::Key_Space);
     EXPECT_TRUE(host.button->DroppedDown());
@@ -239,10 +274,13 @@ TEST(ClrDropBtnTest, PaletteStaysInWorkArea) {
 }
 
 // "&Other" shows the sixteen custom colours and the other colour in Qt's dialog; OK sets
-// Color and OtherColor and takes the custom colours back; Cancel keeps the palette open
-// although it lost activation; a click on the other-colour box chooses that colour.
+// Color and OtherColor and takes the custom colours back; Cancel keeps the palette open,
+// although it lost the focus meanwhile; a click on the other-colour box chooses that colour.
 TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
+    test::TempDir dir;
+    TIniStore store(dir.File("li_clr.ini"));  // outlives the button
     Host host;
+    host.button->SetCustomColorsStore(&store);
     TColorArrayClass custom = Fitted({}, 8, 2, clWhite);
     custom.Set(2, 2, RGBColor(1, 2, 3));  // letter index 9
     host.button->SetCustomColors(custom);
@@ -250,12 +288,15 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     TColorDropPalette* palette = host.Open();
     ASSERT_NE(palette, nullptr);
 
-    WhenModal([](QWidget* modal) {
+    WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QColorDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->currentColor(), ColorToQColor(clBtnFace));
         EXPECT_EQ(QColorDialog::customColor(9), QColor(1, 2, 3));
         EXPECT_EQ(QColorDialog::customColor(8), QColor(255, 255, 255));
+        host.window.windowHandle()->requestActivate();  // the palette loses the focus
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return QGuiApplication::focusWindow() == host.window.windowHandle(); }));
         dialog->reject();
     });
     QTest::mouseClick(palette->BtnOther(), Qt::LeftButton);
@@ -276,6 +317,8 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     EXPECT_EQ(host.button->OtherColor(), RGBColor(10, 20, 30));
     custom.Set(4, 1, RGBColor(40, 50, 60));
     EXPECT_EQ(host.button->CustomColors(), custom);
+    // In the store already, while the button lives: (4, 1) is the seventh stored item.
+    EXPECT_EQ(store.ReadString("Colors", "dcbBkColor.tbsBk", "").substr(60, 9), "$003C3228");
 
     host.button->SetColor(clWhite);
     palette = host.Open();
@@ -283,6 +326,25 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     QTest::mouseClick(palette, Qt::LeftButton, Qt::NoModifier, QPoint(62, 105));
     EXPECT_EQ(host.button->Color(), RGBColor(10, 20, 30));
     EXPECT_FALSE(host.button->DroppedDown());
+}
+
+// With CycleColors a click on the swatch steps to the next palette index, from the last
+// to the other colour (index 0); a click on the arrow still drops the palette down.
+TEST(ClrDropBtnTest, CycleColorsStepsOnSwatch) {
+    Host host;
+    host.button->SetCycleColors(true);
+    host.button->SetOtherColor(0x123456);
+    host.button->SetColor(RGBColor(159, 159, 159));
+    ASSERT_EQ(host.button->PaletteIndex(), 20);
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(32, 10));
+    EXPECT_EQ(host.button->PaletteIndex(), 0);
+    EXPECT_EQ(host.button->Color(), 0x123456);
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 10));
+    EXPECT_EQ(host.button->Color(), RGBColor(255, 255, 255));
+    EXPECT_FALSE(host.button->DroppedDown());
+    QTest::mouseClick(host.button, Qt::LeftButton, Qt::NoModifier, QPoint(33, 10));
+    EXPECT_TRUE(host.button->DroppedDown());
+    host.button->DropPalette()->close();
 }
 
 // Hints name the cell's red, green and blue, through the owner's hint-text callback.
