@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -90,20 +92,44 @@ std::string Typed(const QComboBox& box) {
     return ToCp932(box.currentText()).bytes;
 }
 
+// Tabs with narrow margins beside their captions, so all seven fit the dialog's width
+// side by side.
+class TCompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace)
+            return 10;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+class TPageControl : public QTabWidget {
+public:
+    explicit TPageControl(QWidget* parent) : QTabWidget(parent) {
+        auto* style = new TCompactTabStyle;
+        style->setParent(tabBar());
+        tabBar()->setStyle(style);
+    }
+};
+
 }  // namespace
 
 // ---- building the pages
 
 TfrmConfig::TfrmConfig(TConfigHost& host, QWidget* owner) : QDialog(owner), host_(host) {
     setWindowTitle(Text("[設定]"));
-    setWindowFlag(Qt::WindowStaysOnTopHint);
+    // A fixed dialog frame: a close box, neither minimise nor maximise.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
+                   Qt::WindowStaysOnTopHint);
     setFixedSize(394, 345);
     QFont font(ProportionalGothicName());
     font.setPixelSize(12);
     setFont(font);
     colorStore_ = std::make_unique<TIniStore>(host_.SystemFolder() + "/li_clr.ini");
 
-    pgcConfig = new QTabWidget(this);
+    pgcConfig = new TPageControl(this);
     pgcConfig->setGeometry(0, 0, 394, 313);
     pgcConfig->setUsesScrollButtons(false);
     tbsCn = new QWidget;
