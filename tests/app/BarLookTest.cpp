@@ -180,7 +180,7 @@ TEST_F(BarLookTest, TheMenusFollowTheBarAndDriveIt) {
     EXPECT_TRUE(menus.pmnRepeat->isChecked());
     EXPECT_TRUE(menus.pmnRepeatR->isChecked());
     EXPECT_TRUE(menus.pmnCDEdit->isEnabled());
-    EXPECT_FALSE(menus.pmnConfig->isEnabled());
+    EXPECT_TRUE(menus.pmnConfig->isEnabled());
 
     // A right click on the bar opens ppmRight where the pointer is.
     const QPoint where = bar_->mapToGlobal(QPoint(20, 2));

@@ -53,7 +53,7 @@ TEST_F(OperationPanelTest, EveryPanelButtonSitsAtItsPlaceWithItsHint) {
     EXPECT_EQ(Panel()->size(), QSize(258, 18));
     EXPECT_TRUE(bar_->pnlOperation()->sbtPrgSet()->isEnabled()) << "a disc is in";
     EXPECT_TRUE(bar_->pnlOperation()->sbtCDEdit()->isEnabled()) << "titles of the disc in";
-    EXPECT_FALSE(bar_->pnlOperation()->sbtConfig()->isEnabled());
+    EXPECT_TRUE(bar_->pnlOperation()->sbtConfig()->isEnabled());
     int helpCalls = 0;
     bar_->OnHelp = [&] { ++helpCalls; };
     bar_->pnlOperation()->sbtHelp()->click();
