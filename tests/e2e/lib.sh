@@ -33,7 +33,7 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    [[ -n "$E2E_SCRATCH" ]] && rm -rf "$E2E_SCRATCH"
+    if [[ -n "$E2E_SCRATCH" ]]; then rm -rf "$E2E_SCRATCH"; fi
 }
 trap e2e_cleanup EXIT
 
