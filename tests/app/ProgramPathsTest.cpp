@@ -20,7 +20,6 @@ TEST(ProgramPaths, SettingsLieBesideAPortableCopyElseInTheSystemFolder) {
     const TStartupPaths installed = StartupPathsFor(bin + "/lintel", sys);
     EXPECT_EQ(installed.programFolder, sys);
     EXPECT_EQ(installed.settingsFile, sys + "/lintel.ini");
-    EXPECT_EQ(installed.systemFolder, sys);
     // A renamed copy gets its own settings file; an extension is replaced, not kept.
     EXPECT_EQ(StartupPathsFor(bin + "/other", sys).settingsFile, sys + "/other.ini");
     EXPECT_EQ(StartupPathsFor(bin + "/lintel.bin", sys).settingsFile, sys + "/lintel.ini");
@@ -39,7 +38,6 @@ TEST(ProgramPaths, SettingsLieBesideAPortableCopyElseInTheSystemFolder) {
     const TStartupPaths portable = StartupPathsFor(bin + "/lintel", sys);
     EXPECT_EQ(portable.programFolder, bin);
     EXPECT_EQ(portable.settingsFile, bin + "/lintel.ini");
-    EXPECT_EQ(portable.systemFolder, sys);
     EXPECT_EQ(StartupPathsFor(bin + "/third", sys).settingsFile, bin + "/third.ini");
 
     // A dot in a folder name is no extension, and the root folder stays a folder.

@@ -5,8 +5,8 @@
 # installed program is then started there, as root, on a private X display: its bar must
 # show, and at its end it must have kept lintel.ini in the user's system folder, not beside
 # /usr/bin/lintel. The X server and window manager run outside that system, so nothing the
-# test itself needs can stand in for a dependency the package forgot. The system is
-# removed afterwards; outside CI the finished base system is cached as a tarball in the build folder.
+# test itself needs can stand in for a dependency the package forgot. Nothing of the
+# system is left afterwards; outside CI the base system is cached in the build folder.
 # Usage: tests/package/install.sh BUILD_DIR SOURCE_DIR
 BUILD=$(cd "$1" && pwd)
 SOURCE_DIR=$(cd "$2" && pwd)
@@ -17,45 +17,29 @@ ROOT="$WORK/root"
 BASE="$WORK/bookworm-base.tar.gz"
 START=$SECONDS
 
-# The mirror of the first enabled bookworm source of apt, in either file format.
-debian_mirror() {
-    local f
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [[ -f "$f" ]] && awk '{ sub(/\[[^]]*\]/, "") }
-            $1 == "deb" && $3 == "bookworm" { print $2; exit }' "$f"
-    done
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [[ -f "$f" ]] && awk -v RS= '
-            /(^|\n)Types:[^\n]*[ \t]deb([ \t]|\n|$)/ &&
-            /(^|\n)Suites:[^\n]*[ \t]bookworm([ \t]|\n|$)/ &&
-            match($0, /(^|\n)URIs:[ \t]*[^ \t\n]+/) {
-                uri = substr($0, RSTART, RLENGTH); sub(/.*URIs:[ \t]*/, "", uri)
-                print uri; exit
-            }' "$f"
-    done
-    return 0
-}
-
-# The system is removed only when nothing is mounted in it any more, and never across
-# into another file system.
-remove_root() {
-    [[ -e "$ROOT" ]] || return 0
-    if grep -qF " $ROOT/" /proc/self/mounts; then
-        echo "something is still mounted under $ROOT; it is left in place" >&2
-        return 1
-    fi
-    rm -rf --one-file-system "$ROOT"
-}
-trap 'e2e_cleanup; remove_root' EXIT
-
 require "root's rights (debootstrap and chroot)" test "$(id -u)" -eq 0
 for tool in debootstrap unshare chroot dpkg-deb desktop-file-validate Xvfb openbox xdotool xprop; do
     require "$tool" command -v "$tool"
 done
 deb=$(ls -t "$BUILD"/lintel_*.deb 2>/dev/null | head -n1 || true)
 [[ -n "$deb" ]] || fail "no lintel_*.deb in $BUILD; run 'make package' first"
-mirror=${LINTEL_DEBIAN_MIRROR:-$(debian_mirror | head -n1)}
+# apt's own reading of its sources, so either file format will do.
+mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Release: bookworm' 'Target-Of: deb' |
+    head -n1)
 require "a bookworm source in /etc/apt/sources.list*" test -n "$mirror"
+
+# The rest runs in a mount namespace of its own, with the new system on a tmpfs mounted
+# there: however the test ends, the system and its mounts end with the namespace, and the
+# host only ever sees the empty mount point, removed at the end.
+if [[ ${LINTEL_PACKAGE_NAMESPACE:-} != 1 ]]; then
+    mkdir -p "$ROOT"
+    status=0
+    LINTEL_PACKAGE_NAMESPACE=1 unshare --mount --propagation private bash "$0" "$@" ||
+        status=$?
+    rmdir "$ROOT" || fail "the new system was not removed"
+    exit "$status"
+fi
+mount -t tmpfs -o mode=755 tmpfs "$ROOT"
 
 # The package holds every installed part, and its desktop entry is valid.
 e2e_display 1024x200
@@ -69,11 +53,8 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/lintel.desktop
     >"$E2E_SCRATCH/lintel.desktop"
 desktop-file-validate "$E2E_SCRATCH/lintel.desktop" || fail "the desktop entry is not valid"
 
-# A fresh base system: the cached one, else a new one from the mirror, then cached.
-remove_root || fail "cannot start from a fresh system"
-mkdir -p "$WORK"
+# A fresh base system: the cached one, else a new one from the mirror.
 if [[ -s "$BASE" ]]; then
-    mkdir "$ROOT"
     tar -xzf "$BASE" -C "$ROOT" --numeric-owner
 else
     echo "Making a Debian 12 base system from $mirror"
@@ -89,13 +70,12 @@ cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
 cp "$deb" "$ROOT/tmp/"
 echo "Base system ready after $((SECONDS - START)) s"
 
-# Runs a command in the system with its own /proc and the host's X sockets, mounted in a
-# mount namespace of its own: they end with the command. Run in the background, the
-# command keeps the process id of the launch (every step execs the next).
-IN_ROOT=(unshare --mount --propagation private sh -c '
-    mount -t proc proc "$0/proc" && mkdir -p "$0/tmp/.X11-unix" &&
-    mount --bind /tmp/.X11-unix "$0/tmp/.X11-unix" &&
-    exec chroot "$0" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"' "$ROOT")
+# The system gets its own /proc and the host's X sockets. A command run in the background
+# in it keeps the process id of the launch, as chroot and env exec the next step.
+mount -t proc proc "$ROOT/proc"
+mkdir -p "$ROOT/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$ROOT/tmp/.X11-unix"
+IN_ROOT=(chroot "$ROOT" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin)
 
 "${IN_ROOT[@]}" apt-get update -qq || fail "apt-get update failed in the new system"
 "${IN_ROOT[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
@@ -112,7 +92,8 @@ printf '[Drives]\nV=twelve-tracks.disc\n' >"$SYS/drives.ini"
     2>>"$E2E_SCRATCH/lintel.err" &
 BAR_PID=$!
 E2E_PIDS+=("$BAR_PID")
-wait_for '[[ -n "$(bar_of "$BAR_PID")" ]] || ! running "$BAR_PID"' 150 || fail "the bar did not show"
+wait_for '[[ -n "$(bar_of "$BAR_PID")" ]] || ! running "$BAR_PID"' 150 ||
+    fail "the bar did not show"
 running "$BAR_PID" || fail "the installed program ended before its bar showed"
 [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "the installed program showed a message"
 end_with TERM
@@ -121,6 +102,4 @@ grep -q $'^Position=1\r$' "$SYS/lintel.ini" 2>/dev/null ||
     fail "no lintel.ini with the dock edge in the system folder"
 [[ ! -e "$ROOT/usr/bin/lintel.ini" ]] || fail "lintel.ini was written beside /usr/bin/lintel"
 
-e2e_cleanup
-remove_root || fail "the new system could not be removed"
 echo "Package install test passed in $((SECONDS - START)) s"
