@@ -3,8 +3,12 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 60
+# The program alone, for installing and packaging: no tests, no test libraries.
+PROGRAM_BUILD ?= build-program
+PREFIX ?= /usr/local
 
-.PHONY: all build test run bench fuzz format check-format clean
+.PHONY: all build test run bench fuzz format check-format clean program install package \
+	check-package
 
 all: build
 
@@ -24,6 +28,25 @@ run:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DBUILD_TESTING=OFF)
 	cmake --build $(BUILD) -j$(JOBS) --target lintel
 	@tools/run.sh $(BUILD)
+
+program:
+	@tools/deps.sh build
+	cmake -S . -B $(PROGRAM_BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF
+	cmake --build $(PROGRAM_BUILD) -j$(JOBS) --target lintel
+
+# The program, its help pages, its desktop entry and its icons under $(PREFIX); a
+# DESTDIR given, under $(DESTDIR)$(PREFIX), as for staging a package.
+install: program
+	DESTDIR="$(DESTDIR)" cmake --install $(PROGRAM_BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, in $(PROGRAM_BUILD)/.
+package: program
+	@tools/deps.sh package
+	cd $(PROGRAM_BUILD) && cpack -G DEB
+
+# Installs the package in a fresh Debian system and starts it there; see the script.
+check-package: package
+	tests/package/install.sh $(PROGRAM_BUILD) $(CURDIR)
 
 bench:
 	@tools/deps.sh bench

@@ -9,6 +9,8 @@
 #   format  clang-format, which the CI run checks the sources with
 #   bench   build and run the benchmarks (the start-up one on Xvfb with openbox)
 #   fuzz    build and run the libFuzzer targets (clang)
+#   package build the Debian package (dpkg-shlibdeps, file) and test its install in a
+#           fresh Debian system (debootstrap) on a virtual screen
 # As root the missing packages are installed with apt-get; otherwise the exact
 # apt-get line is printed and the script fails, so make stops before building.
 set -euo pipefail
@@ -20,7 +22,7 @@ test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
 # import for a run without a display. The tests use all of them and a tray (trayer).
 run=(fonts-ipafont-gothic xvfb openbox xdotool x11-utils imagemagick)
 
-usage="usage: $0 build|test|run|format|bench|fuzz..."
+usage="usage: $0 build|test|run|format|bench|fuzz|package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 wanted=()
 for need in "$@"; do
@@ -31,6 +33,8 @@ for need in "$@"; do
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox) ;;
         fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
+        package) wanted+=("${build[@]}" dpkg-dev file debootstrap desktop-file-utils xvfb openbox
+                          xdotool x11-utils) ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done

@@ -7,9 +7,13 @@
 
 namespace lintel {
 
-/// The start-up paths of the executable at `exe` (an absolute path): its folder holds
-/// lintel.ini and the settings file named after it; `systemFolder` is where cdplayer.ini
-/// is looked for (empty when there is none, so nothing is imported).
+/// The start-up paths of the executable at `exe` (an absolute path). The settings file is
+/// the executable's own name with ".ini"; the folder that holds it, and that the
+/// first-start import writes lintel.ini to, is the executable's folder when lintel.ini or
+/// that settings file already lies there (a portable copy), else `systemFolder`: an
+/// installed executable's folder is not the user's to write, and as root it would be
+/// writable for the wrong reason. Without a system folder (empty) the executable's folder
+/// is used. `systemFolder` is also where cdplayer.ini is looked for.
 TStartupPaths StartupPathsFor(const std::string& exe, const std::string& systemFolder);
 
 }  // namespace lintel

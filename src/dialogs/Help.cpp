@@ -18,8 +18,16 @@ THelp::THelp(THelpOpener& opener, QString helpFolder)
     : opener_(opener), folder_(std::move(helpFolder)) {}
 
 QString THelp::DefaultFolder() {
-    const QFileInfo exe(QString::fromStdString(ExecutablePath()));
-    return exe.absoluteDir().filePath(QStringLiteral("help"));
+    return FolderFor(QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath());
+}
+
+QString THelp::FolderFor(const QString& exeFolder) {
+    const QDir dir(exeFolder);
+    const QString beside = dir.filePath(QStringLiteral("help"));
+    const QString installed = QDir::cleanPath(dir.filePath(QStringLiteral("../share/lintel/help")));
+    if (!QFileInfo(beside).isDir() && QFileInfo(installed).isDir())
+        return installed;
+    return beside;
 }
 
 QString THelp::PagePath(int context) {

@@ -1,5 +1,6 @@
-// The program's help: short HTML pages installed in the folder "help" beside the
-// executable, one page per help context, shown by the desktop's web browser.
+// The program's help: short HTML pages, one page per help context, shown by the desktop's
+// web browser. They lie in the folder "help" beside the executable (a build or a portable
+// copy) or, installed, in share/lintel/help beside the executable's bin folder.
 //
 // Wiring in the program (one THelp for the whole run, shared with the dialogs):
 //
@@ -46,8 +47,13 @@ public:
     /// ...); the program passes DefaultFolder().
     THelp(THelpOpener& opener, QString helpFolder);
 
-    /// The folder "help" beside the running executable.
+    /// FolderFor() the running executable's folder.
     [[nodiscard]] static QString DefaultFolder();
+
+    /// The help folder of an executable in `exeFolder`: "help" beside it when that
+    /// exists, else "../share/lintel/help" when that exists (an installed program), else
+    /// "help" beside it, which the message of a missing page then names.
+    [[nodiscard]] static QString FolderFor(const QString& exeFolder);
 
     /// The file name of the Japanese page of `context`, relative to the help folder.
     /// Context 0 (the KnownCD dialog has no context of its own) shows the title editor's

@@ -23,7 +23,7 @@ namespace lintel {
 
 /// Where start-up finds its files.
 struct TStartupPaths {
-    std::string programFolder;  ///< holds lintel.ini; the first-start import writes there
+    std::string programFolder;  ///< holds the settings; the first-start import writes there
     std::string settingsFile;   ///< the store's file: the program's own name with ".ini"
     std::string systemFolder;   ///< where cdplayer.ini is looked for
 };

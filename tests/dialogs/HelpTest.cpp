@@ -57,5 +57,19 @@ TEST(Help, MissingPageOrBrowserIsReported) {
     EXPECT_EQ(opener.opened.size(), 1u);
 }
 
+// A build or a portable copy has its pages beside it, an installed program under share/.
+TEST(Help, PagesBesideTheProgramElseInstalledUnderShare) {
+    test::TempDir dir;
+    const QString bin = QString::fromStdString(dir.File("usr/bin"));
+    const QString installed = QString::fromStdString(dir.File("usr/share/lintel/help"));
+    std::filesystem::create_directories(dir.File("usr/bin"));
+    // Neither: the message of a missing page names the place beside the program.
+    EXPECT_EQ(THelp::FolderFor(bin), bin + "/help");
+    std::filesystem::create_directories(installed.toStdString());
+    EXPECT_EQ(THelp::FolderFor(bin), installed);
+    std::filesystem::create_directories(dir.File("usr/bin/help"));
+    EXPECT_EQ(THelp::FolderFor(bin), bin + "/help");
+}
+
 }  // namespace
 }  // namespace lintel

@@ -18,20 +18,23 @@ write_cdplayer() {
 }
 
 # First start with cdplayer.ini: the file is copied, then the message shows, before the
-# bar; the second start shows nothing.
+# bar; the second start shows nothing. With no lintel.ini beside the program, the copy
+# and the settings are in the system folder.
 case_first_start_import() {
     write_cdplayer
     e2e_launch
     wait_box
     [[ $(count "$(boxes_of "$BAR_PID")") == 1 ]] || fail "more than one box"
     [[ -z "$(bar_of "$BAR_PID")" ]] || fail "the bar showed before the message was answered"
-    cmp -s "$SYS/cdplayer.ini" "$PROG/lintel.ini" || fail "lintel.ini is not a copy of cdplayer.ini"
+    cmp -s "$SYS/cdplayer.ini" "$SYS/lintel.ini" || fail "lintel.ini is not a copy of cdplayer.ini"
     answer_box
     wait_bar
     [[ $(count "$(boxes_of "$BAR_PID")") == 0 ]] || fail "a further box showed"
     end_with TERM
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
-    grep -qF "$IMPORT_MARK" "$PROG/lintel.ini" || fail "the imported titles were lost"
+    grep -qF "$IMPORT_MARK" "$SYS/lintel.ini" || fail "the imported titles were lost"
+    grep -q $'^Position=1\r$' "$SYS/lintel.ini" || fail "the settings were not written back"
+    [[ ! -e "$PROG/lintel.ini" ]] || fail "lintel.ini was written beside the program"
 
     e2e_launch
     wait_bar

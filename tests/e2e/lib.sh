@@ -16,13 +16,24 @@ fail() {
     exit 1
 }
 
+# require WHAT COMMAND...: goes on when COMMAND succeeds; else the test is skipped on a
+# developer's machine and fails in CI (CI=true), so a green CI run means it ran.
+require() {
+    local what=$1
+    shift
+    "$@" >/dev/null 2>&1 && return 0
+    [[ ${CI:-} == true ]] && fail "$what is missing, and CI must run this test"
+    echo "SKIP: $what is missing" >&2
+    exit 0
+}
+
 e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do
         kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    [[ -n "$E2E_SCRATCH" ]] && rm -rf "$E2E_SCRATCH"
+    if [[ -n "$E2E_SCRATCH" ]]; then rm -rf "$E2E_SCRATCH"; fi
 }
 trap e2e_cleanup EXIT
 
