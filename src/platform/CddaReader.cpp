@@ -26,6 +26,11 @@ void NoteTrouble(long, paranoia_cb_mode_t mode) {
 // Tries per sector before paranoia gives it up: a scratch costs a moment of silence, not
 // seconds of a stalled bar.
 constexpr int kRetries = 3;
+// Paranoia reads ahead in blocks, so trouble it reports may belong to sectors it returns
+// later, and a sector it gave up on comes back as whatever it had. For this many sectors
+// after any trouble, each sector is read once more on its own, and one that cannot be
+// read is silence.
+constexpr int kCarefulSectors = 75;
 
 }  // namespace
 
@@ -77,15 +82,24 @@ CddaReader::CddaReader(std::unique_ptr<Handles> handles) : handles_(std::move(ha
 CddaReader::~CddaReader() = default;
 
 void CddaReader::Seek(std::uint32_t frame) {
-    const lsn_t sector = frame >= kLeadInFrames ? static_cast<lsn_t>(frame - kLeadInFrames) : 0;
-    cdio_paranoia_seek(handles_->paranoia, sector, SEEK_SET);
+    next_ = frame >= kLeadInFrames ? static_cast<std::int32_t>(frame - kLeadInFrames) : 0;
+    cdio_paranoia_seek(handles_->paranoia, next_, SEEK_SET);
 }
 
 bool CddaReader::Read(CdSector& sector) {
     readTrouble = false;
     const std::int16_t* samples =
         cdio_paranoia_read_limited(handles_->paranoia, NoteTrouble, kRetries);
-    if (samples == nullptr || readTrouble) {
+    const lsn_t at = next_++;
+    if (readTrouble) {
+        careful_ = kCarefulSectors;
+    }
+    bool clean = samples != nullptr;
+    if (clean && careful_ > 0) {
+        --careful_;
+        clean = cdio_read_audio_sectors(handles_->cdio, sector.data(), at, 1) == DRIVER_OP_SUCCESS;
+    }
+    if (!clean) {
         sector.fill(0);
         return false;
     }

@@ -39,6 +39,8 @@ private:
     explicit CddaReader(std::unique_ptr<Handles> handles);
 
     std::unique_ptr<Handles> handles_;
+    std::int32_t next_ = 0;  // the sector the next read returns
+    int careful_ = 0;        // sectors still to check on their own after trouble
 };
 
 }  // namespace lintel
