@@ -7,7 +7,8 @@
 #   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
-#   bench   build and run the benchmarks (the start-up one on Xvfb with openbox)
+#   bench   build and run the benchmarks (the start-up one on Xvfb with openbox, digital
+#           play through a private PulseAudio)
 #   fuzz    build and run the libFuzzer targets (clang)
 # As root the missing packages are installed with apt-get; otherwise the exact
 # apt-get line is printed and the script fails, so make stops before building.
@@ -29,7 +30,7 @@ for need in "$@"; do
         test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
-        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox) ;;
+        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio) ;;
         fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac

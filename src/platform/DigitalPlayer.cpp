@@ -15,6 +15,8 @@ constexpr auto kOutputStep = std::chrono::milliseconds(10);
 // A device that never reports its last samples heard is taken as done this long after
 // they should have been.
 constexpr auto kDrainGrace = std::chrono::milliseconds(300);
+// The longest Pause and Stop wait for the device to fall silent.
+constexpr auto kCommandWait = std::chrono::seconds(1);
 
 }  // namespace
 
@@ -64,9 +66,7 @@ bool DigitalPlayer::Pause() {
         return false;
     }
     phase_ = Phase::Paused;
-    const std::uint64_t command = ++commands_;
-    outputWake_.notify_all();
-    handled_.wait(lock, [&] { return quit_ || commandsHandled_ >= command; });
+    AwaitOutput(lock);
     return true;
 }
 
@@ -89,9 +89,15 @@ void DigitalPlayer::Stop() {
     phase_ = Phase::Idle;
     ++generation_;
     queue_.clear();
+    AwaitOutput(lock);
+}
+
+void DigitalPlayer::AwaitOutput(std::unique_lock<std::mutex>& lock) {
     const std::uint64_t command = ++commands_;
     outputWake_.notify_all();
-    handled_.wait(lock, [&] { return quit_ || commandsHandled_ >= command; });
+    // A sound server that hangs while the device opens must not hang the caller: the
+    // output thread acts on the command as soon as it is back.
+    handled_.wait_for(lock, kCommandWait, [&] { return quit_ || commandsHandled_ >= command; });
 }
 
 void DigitalPlayer::Forget() {
@@ -274,10 +280,16 @@ void DigitalPlayer::OutputLoop() {
                 lock.lock();
                 held = false;
             }
-            // Top the device up from the queue.
-            lock.unlock();
-            long space = sink->Space();
-            lock.lock();
+            // Top the device up from the queue. Once the range is written, the device is
+            // left to run dry: that is its end, not an underrun.
+            const bool rangeWritten =
+                readNext_ >= to_ && queue_.empty() && pendingAt >= pending.size();
+            long space = 0;
+            if (!rangeWritten) {
+                lock.unlock();
+                space = sink->Space();
+                lock.lock();
+            }
             while (space > 0 && generation_ == sinkGeneration) {
                 if (pendingAt >= pending.size()) {
                     if (queue_.empty()) {

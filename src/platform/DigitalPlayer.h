@@ -46,11 +46,12 @@ public:
     /// Starts play from absolute frame `from` up to `to` (exclusive) and returns at once;
     /// a play in progress ends.
     void Play(std::uint32_t from, std::uint32_t to);
-    /// Holds play where it is heard; false unless playing. Returns once the device is held.
+    /// Holds play where it is heard; false unless playing. Returns once the device is held
+    /// (at most a second).
     bool Pause();
     /// Continues a held play; false unless paused. Returns at once.
     bool Resume();
-    /// Ends play; returns once the device is silent.
+    /// Ends play; returns once the device is silent (at most a second).
     void Stop();
     /// The disc changed or went: the next play opens it afresh.
     void Forget();
@@ -73,6 +74,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void StartStretch(std::uint32_t from, std::uint32_t to);
+    /// Hands a command to the output thread and waits, a bounded time, until it is done.
+    void AwaitOutput(std::unique_lock<std::mutex>& lock);
     void ReaderLoop();
     void OutputLoop();
     std::unique_ptr<PcmSink> OpenSink();
