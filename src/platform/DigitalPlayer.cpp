@@ -260,6 +260,9 @@ void DigitalPlayer::OutputLoop() {
             const long delay = sink->Delay();
             const bool holds = sink->Hold(true);
             lock.lock();
+            if (generation_ != sinkGeneration) {
+                continue;
+            }
             heard_ = written_ - std::min<std::uint64_t>(written_, delay);
             running_ = false;
             held = true;
@@ -305,8 +308,8 @@ void DigitalPlayer::OutputLoop() {
                 lock.unlock();
                 const long taken = sink->Write(pending.data() + pendingAt, frames);
                 lock.lock();
-                if (taken <= 0) {
-                    break;
+                if (taken <= 0 || generation_ != sinkGeneration) {
+                    break;  // a stretch begun meanwhile counts from nothing
                 }
                 if (!figures_.startLatency) {
                     figures_.startLatency = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -324,6 +327,9 @@ void DigitalPlayer::OutputLoop() {
             lock.unlock();
             const long delay = sink->Delay();
             lock.lock();
+            if (generation_ != sinkGeneration) {
+                continue;
+            }
             if (delayAtLastWrite < 0) {
                 delayAtLastWrite = delay;
             }

@@ -151,8 +151,9 @@ TEST_F(DigitalPlayTest, PauseAndResumeLoseAndRepeatNothing) {
     EXPECT_EQ(device.Mode(), CdMode::Paused);
     const std::optional<std::uint32_t> held = device.Position();
     ASSERT_TRUE(held.has_value());
-    // Half a second in, give or take the device's start.
-    EXPECT_NEAR(static_cast<double>(*held), 150 + 37.5, 8);
+    // Something was heard, and no more than half a second of it.
+    EXPECT_GT(*held, 150u);
+    EXPECT_LE(*held, 150u + 38);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(device.Mode(), CdMode::Paused);
     EXPECT_EQ(device.Position(), held);
@@ -168,21 +169,21 @@ TEST_F(DigitalPlayTest, PauseAndResumeLoseAndRepeatNothing) {
 TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     CdAudioDevice& device = drive_->Device();
     ASSERT_TRUE(device.Play(150 + 100, 150 + 300));
-    const auto start = std::chrono::steady_clock::now();
-    std::optional<std::uint32_t> last;
+    // The heard position never runs back and moves at the pace of sound: 0.6 s is 45
+    // frames, give or take what a busy machine's sound server lags behind.
+    std::this_thread::sleep_for(100ms);
+    const std::optional<std::uint32_t> first = device.Position();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_GE(*first, 250u);
+    std::uint32_t last = *first;
     for (int i = 0; i < 6; ++i) {
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(device.Mode(), CdMode::Playing);
-        const std::optional<std::uint32_t> at = device.Position();
-        ASSERT_TRUE(at.has_value());
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_NEAR(static_cast<double>(*at), 250 + seconds * 75, 8);
-        if (last) {
-            EXPECT_GT(*at, *last);
-        }
+        const std::uint32_t at = device.Position().value_or(0);
+        EXPECT_GE(at, last);
         last = at;
     }
+    EXPECT_NEAR(static_cast<double>(last - *first), 45, 15);
     ASSERT_TRUE(device.Seek(150 + 270));
     EXPECT_EQ(device.Mode(), CdMode::Stopped);
     EXPECT_EQ(device.Position(), 150u + 270);
@@ -226,9 +227,11 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
     for (int round = 0; round < 2; ++round) {
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(device.Play(150 + 10, 150 + 55));
+        std::this_thread::sleep_for(200ms);
+        const std::uint32_t before = device.Position().value_or(0);
         std::this_thread::sleep_for(300ms);
         EXPECT_EQ(device.Mode(), CdMode::Playing);
-        EXPECT_NEAR(static_cast<double>(*device.Position()), 160 + 22.5, 6);
+        EXPECT_NEAR(static_cast<double>(device.Position().value_or(0) - before), 22.5, 8);
         ASSERT_TRUE(drive.WaitFor(CdMode::Stopped, 3s));
         EXPECT_GT(std::chrono::steady_clock::now() - start, 550ms);
         EXPECT_EQ(device.Position(), 150u + 55);
