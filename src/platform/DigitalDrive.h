@@ -35,9 +35,6 @@ public:
     [[nodiscard]] bool Eject() override;
     [[nodiscard]] bool CloseTray() override;
 
-    /// The player, once something has been played; for measurement.
-    [[nodiscard]] const DigitalPlayer* Player() const { return player_.get(); }
-
 private:
     /// The disc is gone or another: play ends and the next reads it afresh.
     void DiscGone();
