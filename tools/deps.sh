@@ -7,7 +7,8 @@
 #   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
-#   bench   build and run the benchmarks (the start-up one on Xvfb with openbox)
+#   bench   build and run the benchmarks (the start-up one on Xvfb with openbox, digital
+#           play through a private PulseAudio)
 #   fuzz    build and run the libFuzzer targets (clang)
 #   package build the Debian package (dpkg-shlibdeps, file) and test its install in a
 #           fresh Debian system (debootstrap) on a virtual screen
@@ -31,7 +32,7 @@ for need in "$@"; do
         test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
-        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox) ;;
+        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio) ;;
         fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
         package) wanted+=("${build[@]}" dpkg-dev file debootstrap desktop-file-utils xvfb openbox
                           xdotool x11-utils) ;;

@@ -62,9 +62,19 @@ int main(int argc, char** argv) {
         TfrmMain frmMain(
             drives, StartupPathsFor(exe, systemFolder.path),
             {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get(), mixers.get()});
+        // Digital play without a sound device goes on silently; the user is told why once,
+        // on standard error and in a box over the bar (the report comes from a player
+        // thread, the box opens on this one).
+        drives.SetNoSoundDeviceReport([&frmMain](const std::string& message) {
+            std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(message).c_str());
+            QMetaObject::invokeMethod(
+                &frmMain, [&frmMain, message] { frmMain.ShowMessage(message); },
+                Qt::QueuedConnection);
+        });
         frmMain.Startup();
         QApplication::exec();
         code = frmMain.FormDestroy();
+        drives.SetNoSoundDeviceReport(nullptr);
     }
     return code;
 }

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 
 #include "platform/Cp932.h"
+#include "platform/DigitalDrive.h"
 #include "platform/FileIo.h"
+#include "platform/LibcdioAccess.h"
 #include "platform/LibcdioCdDevice.h"
+#include "platform/LibcdioDrive.h"
 #include "platform/VirtualCdDevice.h"
 #include "platform/VirtualDisc.h"
 
@@ -16,6 +20,22 @@ namespace lintel {
 struct TDriveTable::Volume {
     VolumeInformation info;
     bool track01Cda = false;
+};
+
+// The report of a missing sound device, shared by every device the table handed out.
+struct TDriveTable::SoundReport {
+    std::mutex mutex;
+    bool told = false;
+    std::function<void(const std::string&)> target;
+
+    void Tell(const std::string& reason) {
+        const std::lock_guard lock(mutex);
+        if (told || !target) {
+            return;
+        }
+        told = true;
+        target(NoSoundDeviceMessage(reason));
+    }
 };
 
 namespace {
@@ -30,9 +50,17 @@ std::string LineWarning(int line, const char* utf8) {
 
 }  // namespace
 
+std::string NoSoundDeviceMessage(const std::string& reason) {
+    return cp932::Literal(
+               "サウンドデバイスを開けないため、CD を音なしで再生します。\n(ALSA の "
+               "default デバイス: ") +
+           cp932::FromUtf8(reason).bytes + cp932::Literal(")");
+}
+
 DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
     DrivesIni result;
-    bool inDrives = false;
+    enum class Section { None, Drives, Play } section = Section::None;
+    std::set<char> playDeclared;
     int lineNumber = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -44,18 +72,22 @@ DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
             continue;
         }
         if (line.front() == '[') {
+            section = Section::None;
             if (line.back() != ']') {
                 result.warnings.push_back(LineWarning(lineNumber, "] のない見出しです。"));
-                inDrives = false;
                 continue;
             }
             const std::string_view name = Trim(line.substr(1, line.size() - 2));
-            inDrives = cp932::EqualsIgnoreCase(name, "Drives");
+            if (cp932::EqualsIgnoreCase(name, "Drives")) {
+                section = Section::Drives;
+            } else if (cp932::EqualsIgnoreCase(name, "Play")) {
+                section = Section::Play;
+            }
             continue;
         }
-        if (!inDrives) {
+        if (section == Section::None) {
             result.warnings.push_back(
-                LineWarning(lineNumber, "[Drives] の外にある行は使いません。"));
+                LineWarning(lineNumber, "[Drives] と [Play] の外にある行は使いません。"));
             continue;
         }
         const std::size_t equals = line.find('=');
@@ -70,6 +102,19 @@ DrivesIni ParseDrivesIni(std::string_view text, const std::string& baseFolder) {
             continue;
         }
         std::string_view value = Trim(line.substr(equals + 1));
+        if (section == Section::Play) {
+            const bool analog = cp932::EqualsIgnoreCase(value, "analog");
+            if (!analog && !cp932::EqualsIgnoreCase(value, "digital")) {
+                result.warnings.push_back(
+                    LineWarning(lineNumber, "再生の方法は analog か digital です。"));
+            } else if (!playDeclared.insert(*letter).second) {
+                result.warnings.push_back(
+                    LineWarning(lineNumber, "同じドライブ文字が二度あります。"));
+            } else if (analog) {
+                result.analogDrives.insert(*letter);
+            }
+            continue;
+        }
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
             value = value.substr(1, value.size() - 2);
         }
@@ -123,7 +168,8 @@ std::vector<DriveEntry> AssignDriveLetters(const std::vector<std::string>& realD
                                            const std::map<char, std::string>& virtualDrives) {
     std::vector<DriveEntry> drives;
     for (const auto& [letter, path] : virtualDrives) {
-        drives.push_back({letter, DriveEntry::Kind::Virtual, path});
+        drives.push_back(
+            {letter, IsCueSheet(path) ? DriveEntry::Kind::Image : DriveEntry::Kind::Virtual, path});
     }
     char next = 'D';
     for (const std::string& device : realDrives) {
@@ -145,8 +191,12 @@ TDriveTable::TDriveTable(std::string systemFolder, const CdClock& clock)
 
 TDriveTable::TDriveTable(std::string systemFolder, std::vector<std::string> realDrives,
                          const CdClock& clock)
-    : systemFolder_(std::move(systemFolder)), clock_(clock) {
+    : systemFolder_(std::move(systemFolder)),
+      clock_(clock),
+      soundReport_(std::make_shared<SoundReport>()),
+      openSink_(OpenDefaultPcm) {
     std::map<char, std::string> virtualDrives;
+    std::set<char> analogDrives;
     if (!systemFolder_.empty()) {
         const std::string iniPath = (std::filesystem::path(systemFolder_) / "drives.ini").string();
         std::string text;
@@ -155,6 +205,7 @@ TDriveTable::TDriveTable(std::string systemFolder, std::vector<std::string> real
             case ReadStatus::Read: {
                 DrivesIni ini = ParseDrivesIni(text, systemFolder_);
                 virtualDrives = std::move(ini.virtualDrives);
+                analogDrives = std::move(ini.analogDrives);
                 warnings_ = std::move(ini.warnings);
                 break;
             }
@@ -166,9 +217,29 @@ TDriveTable::TDriveTable(std::string systemFolder, std::vector<std::string> real
         }
     }
     drives_ = AssignDriveLetters(realDrives, virtualDrives);
+    for (const char letter : analogDrives) {
+        const auto drive = std::find_if(drives_.begin(), drives_.end(),
+                                        [&](const DriveEntry& d) { return d.letter == letter; });
+        if (drive != drives_.end() && drive->kind == DriveEntry::Kind::Real) {
+            drive->analog = true;
+        } else {
+            warnings_.push_back(
+                "drives.ini: " + DriveName(letter) +
+                cp932::Literal(" は CD ドライブではないので、analog にできません。"));
+        }
+    }
 }
 
 TDriveTable::~TDriveTable() = default;
+
+void TDriveTable::SetNoSoundDeviceReport(std::function<void(const std::string&)> report) {
+    const std::lock_guard lock(soundReport_->mutex);
+    soundReport_->target = std::move(report);
+}
+
+void TDriveTable::SetSoundOutput(std::function<std::unique_ptr<PcmSink>(std::string&)> openSink) {
+    openSink_ = std::move(openSink);
+}
 
 const DriveEntry* TDriveTable::Find(std::string_view root) const {
     const std::optional<char> letter = DriveLetterOf(root);
@@ -196,7 +267,7 @@ std::optional<TDriveTable::Volume> TDriveTable::ReadVolume(std::string_view root
     if (drive == nullptr) {
         return std::nullopt;
     }
-    if (drive->kind == DriveEntry::Kind::Real) {
+    if (drive->kind != DriveEntry::Kind::Virtual) {
         const std::optional<DiscVolume> volume = ReadDiscVolume(drive->path);
         if (!volume) {
             return std::nullopt;
@@ -243,8 +314,17 @@ std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& element
         error = cp932::FromUtf8(name).bytes + cp932::Literal(" は CD ドライブではありません。");
         return nullptr;
     }
-    if (drive->kind == DriveEntry::Kind::Real) {
-        return std::make_unique<LibcdioCdDevice>(drive->path);
+    if (drive->kind != DriveEntry::Kind::Virtual) {
+        if (drive->analog) {
+            return std::make_unique<LibcdioCdDevice>(drive->path);
+        }
+        DigitalAudio audio;
+        audio.openSink = openSink_;
+        audio.noSoundDevice = [report = soundReport_](const std::string& reason) {
+            report->Tell(reason);
+        };
+        return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
+            MakeLibcdioDrive(drive->path), drive->path, std::move(audio)));
     }
     VirtualCdDevice::Settings settings;
     settings.discFile = drive->path;

@@ -1,18 +1,22 @@
-// Drive letters "A:" to "Z:" as the program names its drives: the machine's optical drives
-// and the virtual drives declared in drives.ini in the system folder (format in the
-// README, "drives.ini"). The table is the program's DriveSet: it answers the drive type
-// and the volume questions of disc detection and opens the device behind an element name.
+// Drive letters "A:" to "Z:" as the program names its drives: the machine's optical drives,
+// and the virtual drives and disc images declared in drives.ini in the system folder
+// (format in the README, "drives.ini"). The table is the program's DriveSet: it answers
+// the drive type and the volume questions of disc detection and opens the device behind
+// an element name.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/CdAudioDevice.h"
 #include "platform/DriveSet.h"
+#include "platform/PcmSink.h"
 #include "platform/VolumeSerial.h"
 
 namespace lintel {
@@ -22,20 +26,28 @@ class VirtualCdDevice;
 
 /// A drive with its letter.
 struct DriveEntry {
-    enum class Kind { Real, Virtual };
+    /// An optical drive, a disc described by a text file (played silently by the clock),
+    /// or a disc image (a CUE sheet and its BIN file).
+    enum class Kind { Real, Virtual, Image };
 
     char letter = 0;  ///< 'A' to 'Z'
     Kind kind = Kind::Real;
-    std::string path;  ///< the device node, or the disc description of a virtual drive
+    std::string path;     ///< the device node, the disc description or the CUE sheet
+    bool analog = false;  ///< a real drive that plays through its own audio output
 
     bool operator==(const DriveEntry&) const = default;
 };
 
 /// What drives.ini declares.
 struct DrivesIni {
-    std::map<char, std::string> virtualDrives;  ///< letter to disc description
+    std::map<char, std::string> virtualDrives;  ///< letter to disc description or CUE sheet
+    std::set<char> analogDrives;                ///< letters that play through the drive
     std::vector<std::string> warnings;          ///< one per line that was skipped
 };
+
+/// The message for the user when digital play finds no sound device: `reason` is ALSA's
+/// (plain text), and play goes on silently.
+[[nodiscard]] std::string NoSoundDeviceMessage(const std::string& reason);
 
 /// Parses drives.ini. Relative disc paths are taken from `baseFolder`. A line that does not
 /// declare a drive as the format says is skipped with a warning naming its line; the first
@@ -47,9 +59,10 @@ struct DrivesIni {
 [[nodiscard]] std::vector<std::string> FindOpticalDrives(const std::string& devFolder = "/dev",
                                                          bool blockDevicesOnly = true);
 
-/// Letters for every drive: each virtual drive takes its declared letter, and the real
-/// drives, in the order given, take the free letters from D: upward (drives beyond Z: get
-/// none). The result is in letter order.
+/// Letters for every drive: each declared drive takes its letter (a CUE sheet, by its
+/// ".cue" ending, is an image, anything else a disc description), and the real drives, in
+/// the order given, take the free letters from D: upward (drives beyond Z: get none). The
+/// result is in letter order.
 [[nodiscard]] std::vector<DriveEntry> AssignDriveLetters(
     const std::vector<std::string>& realDrives, const std::map<char, std::string>& virtualDrives);
 
@@ -72,6 +85,13 @@ public:
     /// Lines of drives.ini that were skipped, and why.
     [[nodiscard]] const std::vector<std::string>& Warnings() const { return warnings_; }
 
+    /// Whom to tell, with a message for the user (code page 932), that digital play found
+    /// no sound device and plays silently. Told once per table, from whatever thread play
+    /// runs on; the table must outlive the report's target, or this is set empty first.
+    void SetNoSoundDeviceReport(std::function<void(const std::string& message)> report);
+    /// Where digital play sends its sound; tests point it elsewhere.
+    void SetSoundOutput(std::function<std::unique_ptr<PcmSink>(std::string&)> openSink);
+
     // DriveSet: every lettered drive is a CD drive.
     [[nodiscard]] unsigned GetDriveType(std::string_view root) const override;
     [[nodiscard]] std::string DefaultDrive() const override;
@@ -83,6 +103,7 @@ public:
 
 private:
     struct Volume;
+    struct SoundReport;
 
     const DriveEntry* Find(std::string_view root) const;
     std::optional<Volume> ReadVolume(std::string_view root) const;
@@ -93,6 +114,8 @@ private:
     std::vector<std::string> warnings_;
     /// The open virtual device of each letter that was handed one (nullptr once closed).
     std::map<char, const VirtualCdDevice*> openVirtual_;
+    std::shared_ptr<SoundReport> soundReport_;
+    std::function<std::unique_ptr<PcmSink>(std::string&)> openSink_;
 };
 
 }  // namespace lintel

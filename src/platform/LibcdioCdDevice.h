@@ -1,8 +1,8 @@
 // The CD audio device over a drive that takes single commands (CdDriveIo): a real CD
-// drive through libcdio, playing through the drive's own audio output, or a disc image (a
-// CUE sheet and its BIN file), whose table of contents and volume read exactly as a
-// disc's do but which has no tray and no audio output. The drive forgets; this device
-// keeps the table of contents, where play rests and where the play last started ends.
+// drive through libcdio, playing through the drive's own audio output, or a drive or disc
+// image (a CUE sheet and its BIN file) played digitally (DigitalDrive), whose sub-channel
+// answers from what has been heard. The drive forgets; this device keeps the table of
+// contents, where play rests and where the play last started ends.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,8 @@ namespace lintel {
 
 class LibcdioCdDevice final : public CdAudioDevice {
 public:
-    /// `source` is a drive's device node ("/dev/sr0") or the CUE sheet of a disc image.
+    /// `source` is a drive's device node ("/dev/sr0"), played through its own audio output,
+    /// or the CUE sheet of a disc image, which then cannot play.
     explicit LibcdioCdDevice(std::string source);
     /// The same device over any drive.
     explicit LibcdioCdDevice(std::unique_ptr<CdDriveIo> drive);

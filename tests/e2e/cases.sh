@@ -551,6 +551,55 @@ case_settings_dialog() {
     [[ -f "$SYS/li_clr.ini" ]] || fail "the colour buttons' custom colours were not written"
 }
 
+# A disc image in drives.ini is heard: the sound device gets the image's bytes as they
+# are, and the gauge moves with them.
+case_image_plays_audibly() {
+    e2e_image_drive
+    e2e_sound
+    e2e_launch
+    wait_bar
+    local bar
+    bar=$(bar_of "$BAR_PID")
+    local start=$EPOCHREALTIME
+    sleep 1.2
+    import -window "$bar" "$E2E_SCRATCH/tick1.png"
+    sleep 1.1
+    import -window "$bar" "$E2E_SCRATCH/tick2.png"
+    cmp -s "$E2E_SCRATCH/tick1.png" "$E2E_SCRATCH/tick2.png" &&
+        fail "the gauge did not move while the image played"
+    # The disc lasts 5 s; the bar notices its end at the next tick.
+    sleep "$(awk -v s="$start" -v n="$EPOCHREALTIME" 'BEGIN { w = s + 7.5 - n; print (w > 0 ? w : 0) }')"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    cmp "$E2E_SCRATCH/heard.raw" "$SYS/disc.bin" >&2 ||
+        fail "the sound device did not get the image's bytes ($(stat -c %s "$E2E_SCRATCH/heard.raw" 2>/dev/null || echo no) bytes)"
+}
+
+# Without a sound device the image plays silently by the clock: one box says why, standard
+# error says it once, and the gauge goes on.
+case_image_without_sound_device() {
+    e2e_image_drive
+    printf '# no default device\n' >"$E2E_SCRATCH/asound.conf"
+    export ALSA_CONFIG_PATH="$E2E_SCRATCH/asound.conf"
+    e2e_launch
+    wait_bar
+    wait_box
+    [[ $(count "$(boxes_of "$BAR_PID")") == 1 ]] || fail "more than one box"
+    answer_box
+    local bar
+    bar=$(bar_of "$BAR_PID")
+    import -window "$bar" "$E2E_SCRATCH/tick1.png"
+    sleep 1.1
+    import -window "$bar" "$E2E_SCRATCH/tick2.png"
+    cmp -s "$E2E_SCRATCH/tick1.png" "$E2E_SCRATCH/tick2.png" &&
+        fail "the gauge did not move while the image played silently"
+    [[ -z "$(boxes_of "$BAR_PID")" ]] || fail "another box showed"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    [[ $(grep -c 'ALSA' "$E2E_SCRATCH/lintel.err") == 1 ]] ||
+        fail "the reason is not on standard error once: $(cat "$E2E_SCRATCH/lintel.err")"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"

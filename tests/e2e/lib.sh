@@ -98,6 +98,26 @@ e2e_sound_server() {
     }
 }
 
+# Starts PulseAudio with a null sink "nul" in $RUNDIR (where the bar's XDG_RUNTIME_DIR
+# finds it) and points ALSA's default device at its file plugin in front of that sink:
+# play is paced as on a sound card, and $E2E_SCRATCH/heard.raw holds every byte played.
+e2e_sound() {
+    e2e_sound_server
+    printf 'pcm.!default {\n type file\n slave.pcm { type pulse device nul }\n file "%s"\n format raw\n}\n' \
+        "$E2E_SCRATCH/heard.raw" >"$E2E_SCRATCH/asound.conf"
+    export ALSA_CONFIG_PATH="$E2E_SCRATCH/asound.conf"
+}
+
+# Writes a disc image of noise, tracks of 3 s and 2 s, to $SYS/disc.bin and disc.cue, and
+# declares it as I:, the drive the bar opens, with the disc played as soon as it is seen.
+e2e_image_drive() {
+    head -c $((375 * 2352)) /dev/urandom >"$SYS/disc.bin"
+    printf 'FILE "disc.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' >"$SYS/disc.cue"
+    printf '  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n' >>"$SYS/disc.cue"
+    printf '[Drives]\nI=disc.cue\n' >"$SYS/drives.ini"
+    printf '[Config]\r\nDrive=I:\r\nAutoPlay=1\r\n' >"$PROG/lintel.ini"
+}
+
 # Starts the program from $PROG; its pid in BAR_PID.
 e2e_launch() {
     env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \

@@ -36,9 +36,18 @@ inline std::vector<unsigned char> PrimaryVolumeDescriptor(const char* label) {
     return pvd;
 }
 
+/// Byte `i` of audio sector `sector` (counted from the start of the image): a sound that
+/// differs in every byte, so a sample out of place, doubled or byte-swapped shows.
+inline unsigned char AudioByte(std::uint32_t sector, std::size_t i) {
+    std::uint32_t x = sector * 2654435761u + static_cast<std::uint32_t>(i) * 40503u;
+    x ^= x >> 15;
+    return static_cast<unsigned char>(x * 2246822519u >> 24);
+}
+
 /// Writes `name`.bin and `name`.cue into `folder` and returns the CUE sheet's path. The
-/// tracks follow each other without gaps, track 1 at sector 0 (frame 150). Each data track
-/// holds `descriptor` (when not empty) as the user data of its sector 16.
+/// tracks follow each other without gaps, track 1 at sector 0 (frame 150). Audio sectors
+/// hold AudioByte; each data track holds `descriptor` (when not empty) as the user data
+/// of its sector 16.
 inline std::string WriteCueBinImage(const std::filesystem::path& folder, const std::string& name,
                                     const std::vector<ImageTrack>& tracks,
                                     const std::vector<unsigned char>& descriptor = {}) {
@@ -69,6 +78,10 @@ inline std::string WriteCueBinImage(const std::filesystem::path& folder, const s
                 if (i == 16 && !descriptor.empty()) {
                     std::memcpy(raw + 16, descriptor.data(),
                                 std::min<std::size_t>(descriptor.size(), 2048));
+                }
+            } else {
+                for (std::size_t b = 0; b < kRawSectorSize; ++b) {
+                    raw[b] = AudioByte(sector, b);
                 }
             }
             bin.write(reinterpret_cast<const char*>(raw), sizeof raw);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 
 #include "platform/CueBinImage.h"
 #include "platform/Drives.h"
@@ -60,6 +61,25 @@ TEST(ParseDrivesIni, SkipsBadLinesNamingThem) {
         EXPECT_EQ(ini.warnings[i].rfind("drives.ini " + std::to_string(lines[i]) + " ", 0), 0u)
             << ini.warnings[i];
     }
+}
+
+// [Play] names the drives that play through their own audio output.
+TEST(ParseDrivesIni, PlaySectionChoosesAnalogPlay) {
+    const DrivesIni ini = ParseDrivesIni(
+        "[Play]\n"
+        "D=analog\n"
+        "e: = Digital\n"
+        "F=loud\n"     // 4: neither way
+        "d=digital\n"  // 5: the first declaration wins
+        "[Drives]\n"
+        "I=images/album.CUE\n",
+        "/base");
+    EXPECT_EQ(ini.analogDrives, std::set<char>{'D'});
+    const std::map<char, std::string> expected = {{'I', "/base/images/album.CUE"}};
+    EXPECT_EQ(ini.virtualDrives, expected);
+    ASSERT_EQ(ini.warnings.size(), 2u);
+    EXPECT_EQ(ini.warnings[0].rfind("drives.ini 4 ", 0), 0u);
+    EXPECT_EQ(ini.warnings[1].rfind("drives.ini 5 ", 0), 0u);
 }
 
 TEST(DriveLetterOf, AcceptsTheFormsOfARootOnly) {
@@ -219,6 +239,34 @@ TEST_F(DriveTableTest, RealDriveVolumeAndDeviceGoThroughLibcdio) {
     EXPECT_EQ(device->ReadToc()->leadOut, 6150u);
     // The volume is still readable while a player holds the drive.
     EXPECT_TRUE(table.GetVolumeInformation("D:\\"));
+}
+
+// A CUE sheet in drives.ini is a disc image: read as a real disc is, played digitally;
+// analog play is for real drives only.
+TEST_F(DriveTableTest, CueSheetIsAnImagePlayedDigitally) {
+    test::WriteCueBinImage(system_.Path(), "disc", {{false, 1000}, {false, 2000}, {false, 3000}});
+    WriteIni("[Drives]\nI=disc.cue\n[Play]\nI=analog\nD=analog\n");
+    TDriveTable table(system_.Path().string(), {"/dev/sr0"}, clock_);
+    const std::vector<DriveEntry> expected = {
+        {'D', DriveEntry::Kind::Real, "/dev/sr0", true},
+        {'I', DriveEntry::Kind::Image, system_.File("disc.cue"), false}};
+    EXPECT_EQ(table.Drives(), expected);
+    ASSERT_EQ(table.Warnings().size(), 1u);  // I: cannot play analog
+    EXPECT_NE(table.Warnings()[0].find("I:"), std::string::npos);
+
+    const auto volume = table.GetVolumeInformation("I:\\");
+    ASSERT_TRUE(volume.has_value());
+    EXPECT_EQ(volume->name, "Audio CD");
+    EXPECT_EQ(volume->serial, 512u + 3865u + 10752u);  // the audio serial, as on a real disc
+    EXPECT_TRUE(table.HasTrack01Cda("I:"));
+
+    std::string error;
+    std::unique_ptr<CdAudioDevice> device = table.DeviceFor("I:", error);
+    ASSERT_NE(device, nullptr) << error;
+    ASSERT_EQ(device->Open(), std::nullopt);
+    EXPECT_EQ(device->ReadToc()->leadOut, 6150u);
+    EXPECT_FALSE(device->Capabilities().canEject);
+    EXPECT_EQ(device->Mode(), CdMode::Stopped);
 }
 
 // On this machine as it is: a machine without a drive reports none and fails nothing.

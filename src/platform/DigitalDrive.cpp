@@ -1,0 +1,85 @@
+#include "platform/DigitalDrive.h"
+
+#include <utility>
+
+namespace lintel {
+
+DigitalDrive::DigitalDrive(std::unique_ptr<CdDriveIo> drive, std::string source, DigitalAudio audio)
+    : drive_(std::move(drive)), source_(std::move(source)), audio_(std::move(audio)) {}
+
+DigitalDrive::~DigitalDrive() {
+    Close();
+}
+
+void DigitalDrive::Close() {
+    player_.reset();  // stops play and lets go of the disc before the claim ends
+    drive_->Close();
+}
+
+void DigitalDrive::DiscGone() {
+    if (player_ == nullptr) {
+        return;
+    }
+    if (player_->Status().audioStatus != kAudioStatusNone) {
+        player_->Stop();
+    }
+    player_->Forget();
+}
+
+DriveStatus DigitalDrive::Status() {
+    const DriveStatus status = drive_->Status();
+    if (HoldsNoDisc(status)) {
+        DiscGone();
+    }
+    return status;
+}
+
+bool DigitalDrive::MediaChanged() {
+    const bool changed = drive_->MediaChanged();
+    if (changed) {
+        DiscGone();
+    }
+    return changed;
+}
+
+std::optional<Subchannel> DigitalDrive::ReadSubchannel() {
+    if (player_ == nullptr) {
+        return Subchannel{kAudioStatusNone, std::nullopt};
+    }
+    return player_->Status();
+}
+
+bool DigitalDrive::Play(std::uint32_t from, std::uint32_t to) {
+    if (player_ == nullptr) {
+        player_ = std::make_unique<DigitalPlayer>(source_, audio_);
+    }
+    player_->Play(from, to);
+    return true;
+}
+
+bool DigitalDrive::Pause() {
+    return player_ != nullptr && player_->Pause();
+}
+
+bool DigitalDrive::Resume() {
+    return player_ != nullptr && player_->Resume();
+}
+
+bool DigitalDrive::Stop() {
+    if (player_ != nullptr) {
+        player_->Stop();
+    }
+    return true;
+}
+
+bool DigitalDrive::Eject() {
+    DiscGone();
+    return drive_->Eject();
+}
+
+bool DigitalDrive::CloseTray() {
+    DiscGone();
+    return drive_->CloseTray();
+}
+
+}  // namespace lintel
