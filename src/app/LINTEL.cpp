@@ -8,6 +8,7 @@
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "platform/Executable.h"
+#include "platform/FileIo.h"
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
     if (!systemFolder.Ok())
         std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(systemFolder.error).c_str());
 
+    const TStartupPaths paths = StartupPathsFor(exe, systemFolder.path);
+    // A write-back killed half-way left its temporary file; with the guard held no other
+    // copy can be writing the settings file now, so any such file is a leftover.
+    if (guard.Held())
+        AtomicFileWriter::RemoveLeftovers(paths.settingsFile);
+
     SteadyCdClock clock;
     TDriveTable drives(systemFolder.path, clock);
     for (const std::string& warning : drives.Warnings())
@@ -57,7 +64,7 @@ int main(int argc, char** argv) {
     {
         // The running desktop's services; away from X11 the bar docks by its own rules.
         const TDesktopShell desktop = MakeDesktopShell();
-        TfrmMain frmMain(drives, StartupPathsFor(exe, systemFolder.path),
+        TfrmMain frmMain(drives, paths,
                          {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get()});
         frmMain.Startup();
         QApplication::exec();
