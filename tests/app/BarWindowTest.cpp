@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QPaintEvent>
+#include <QScreen>
 #include <QToolButton>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -141,6 +144,52 @@ TEST_F(BarWindowTest, ButtonsAndTicksDriveThePlayer) {
 }
 
 // ---- the poll timer
+
+// The paint events each widget receives, with the pixels they cover.
+class PaintLog : public QObject {
+public:
+    std::map<QObject*, long long> pixels;
+    int events = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                pixels[watched] += static_cast<long long>(r.width()) * r.height();
+        }
+        return false;
+    }
+};
+
+TEST_F(BarWindowTest, APlayingTickRepaintsOnlyTheGaugePixelsThatChanged) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    bar_->pnlOperation()->sbtPlay()->click();
+    QApplication::processEvents();
+    TTextGauge* gauge = bar_->gagTrTime();
+    const long long gaugeArea = static_cast<long long>(gauge->width()) * gauge->height();
+
+    PaintLog log;
+    qApp->installEventFilter(&log);
+    for (int tick = 0; tick < 8; ++tick) {  // within track 1, across whole percents
+        clock_.Step(std::chrono::milliseconds(1000));
+        bar_->Timer1Timer();
+        QApplication::processEvents();
+    }
+    qApp->removeEventFilter(&log);
+    ASSERT_EQ(gauge->Text(), "0:08/3:08");
+
+    EXPECT_LE(log.events, 8) << "at most one paint a tick";
+    EXPECT_EQ(log.pixels.size(), 1u) << "only the gauge paints: not the bar, its labels or panel";
+    EXPECT_GT(log.pixels[gauge], 0);
+    EXPECT_LT(log.pixels[gauge], 8 * gaugeArea / 4) << "a tick repaints a few digits and columns";
+
+    // Painted piecemeal, the window shows exactly the gauge's whole picture.
+    const QImage window = bar_->screen()->grabWindow(bar_->winId()).toImage();
+    EXPECT_EQ(window.copy(gauge->geometry()).convertToFormat(QImage::Format_RGB32),
+              gauge->Picture().convertToFormat(QImage::Format_RGB32));
+}
 
 TEST_F(BarWindowTest, TimerWaitsForStartupAndZeroStopsIt) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nTimerInt=500\r\n");
