@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "BarFixture.h"
+#include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
 #include "playback/MediaPlayer.h"
 #include "widgets/QtText.h"
@@ -141,6 +142,20 @@ TEST_F(BarWindowTest, ButtonsAndTicksDriveThePlayer) {
     bar_->Timer1Timer();  // the stopped tick finds the disc again
     EXPECT_EQ(bar_->slbTrack()->Caption(), "1. Track 1");
     EXPECT_TRUE(answerer_.texts.empty());
+}
+
+// Built at its first use, the program-play dialog is answered before it as a new one is.
+TEST_F(BarWindowTest, TheProgramDialogIsBuiltAtItsFirstUse) {
+    Start();
+    EXPECT_EQ(bar_->findChild<TfrmPrgSet*>(), nullptr) << "built at start-up";
+    TEnginePrgSetHost host(bar_->Engine(), [] { return false; });
+    const TfrmPrgSet fresh(host, nullptr);
+    EXPECT_EQ(bar_->PlayModeChoice(), fresh.PlayModeChoice());
+    EXPECT_EQ(bar_->ProgramRepeatChecked(), fresh.RepeatChecked());
+    EXPECT_EQ(bar_->ProgramTrackSelection(), fresh.TrackSelection());
+    TfrmPrgSet* dialog = &bar_->frmPrgSet();
+    EXPECT_EQ(dialog->parent(), bar_.get());
+    EXPECT_EQ(&bar_->frmPrgSet(), dialog) << "kept once built";
 }
 
 // ---- the poll timer
