@@ -80,10 +80,21 @@ bool BarSized(xcb_connection_t* c, xcb_window_t window) {
     return bar;
 }
 
+// The time the main thread of `pid` has run, in seconds, as the scheduler counts it.
+double ThreadCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+    long long ns = -1;
+    in >> ns;
+    if (!in)
+        throw std::runtime_error("no scheduler figures for the program");
+    return static_cast<double>(ns) * 1e-9;
+}
+
 struct Started {
     pid_t pid;
     double seconds;  // from exec until the bar-sized window was mapped
     xcb_window_t window;
+    double cpuSeconds;  // the main thread had run by then
 };
 
 // Starts `path` and waits until a bar-sized child of the root is mapped.
@@ -108,6 +119,7 @@ Started Launch(const std::string& path, const Scratch& scratch) {
     }
     double seconds = -1;
     xcb_window_t window = XCB_NONE;
+    double cpu = 0;
     const Clock::time_point deadline = start + std::chrono::seconds(10);
     while (seconds < 0) {
         xcb_generic_event_t* event = xcb_poll_for_event(c);
@@ -127,6 +139,7 @@ Started Launch(const std::string& path, const Scratch& scratch) {
             if (BarSized(c, map->window)) {
                 seconds = std::chrono::duration<double>(Clock::now() - start).count();
                 window = map->window;
+                cpu = ThreadCpuSeconds(child);
             }
         }
         std::free(event);
@@ -134,7 +147,7 @@ Started Launch(const std::string& path, const Scratch& scratch) {
     const uint32_t none = 0;
     xcb_change_window_attributes(c, x.Root(), XCB_CW_EVENT_MASK, &none);
     x.Sync();
-    return {child, seconds, window};
+    return {child, seconds, window, cpu};
 }
 
 void End(pid_t child) {
@@ -142,22 +155,28 @@ void End(pid_t child) {
     waitpid(child, nullptr, 0);
 }
 
-// Starts `path` and returns the seconds until a bar-sized child of the root is mapped;
-// the program is then ended with SIGTERM and waited for.
-double TimeToWindow(const std::string& path, const Scratch& scratch) {
+// Starts `path` and waits until a bar-sized child of the root is mapped; the program is
+// then ended with SIGTERM and waited for.
+Started StartAndEnd(const std::string& path, const Scratch& scratch) {
     scratch.Reset();
     const Started started = Launch(path, scratch);
     End(started.pid);
-    return started.seconds;
+    return started;
 }
 
+// Beside the time, the CPU the main thread took until then: on a busy machine the time
+// swings with the other work, the CPU much less.
 void Run(benchmark::State& state, const std::string& path) {
     const Scratch scratch;
-    TimeToWindow(path == LINTEL_BINARY ? scratch.program.string() : path, scratch);  // warm
+    const std::string program = path == LINTEL_BINARY ? scratch.program.string() : path;
+    StartAndEnd(program, scratch);  // warm
+    double cpu = 0;
     for (auto _ : state) {
-        state.SetIterationTime(
-            TimeToWindow(path == LINTEL_BINARY ? scratch.program.string() : path, scratch));
+        const Started started = StartAndEnd(program, scratch);
+        state.SetIterationTime(started.seconds);
+        cpu = started.cpuSeconds;
     }
+    state.counters["cpu_ms"] = cpu * 1e3;
 }
 
 void BM_StartupToDockedBar(benchmark::State& state) {
@@ -180,16 +199,6 @@ BENCHMARK(BM_StartupToEmptyQtWindow)
     ->Iterations(1)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);
-
-// The time the main thread of `pid` has run, in seconds, as the scheduler counts it.
-double ThreadCpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
-    long long ns = -1;
-    in >> ns;
-    if (!in)
-        throw std::runtime_error("no scheduler figures for the program");
-    return static_cast<double>(ns) * 1e-9;
-}
 
 // The pixels of `window` as the X server has them.
 std::string Picture(xcb_window_t window) {
