@@ -1,7 +1,10 @@
 // The program's entry: one copy per executable name, then the bar until it closes.
+#include <fontconfig/fontconfig.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "app/ProgramPaths.h"
 #include "app/main.h"
@@ -34,6 +37,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Reading the font configuration is the largest single step before the bar can show
+    // its texts; it runs beside Qt's own start and is awaited before the first font use.
+    std::thread fontConfig([] { FcInit(); });
+
     // The program reads no command line: Qt sees only the program's name.
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
@@ -43,6 +50,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    fontConfig.join();
     RegisterFontSubstitutes();
 
     FolderResult systemFolder = SystemFolder();
