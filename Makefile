@@ -51,8 +51,10 @@ check-package: package
 bench:
 	@tools/deps.sh bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-bench -j$(JOBS) --target lintel_bench lintel_startup_bench lintel_digital_bench
+	cmake --build build-bench -j$(JOBS) --target lintel_bench lintel_startup_bench lintel_digital_bench \
+	    lintel_tick_bench
 	build-bench/bench/lintel_bench
+	build-bench/bench/lintel_tick_bench
 	build-bench/bench/lintel_startup_bench
 	build-bench/bench/lintel_digital_bench
 

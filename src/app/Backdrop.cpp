@@ -34,6 +34,7 @@ TBarBackdrop::TKind TBarBackdrop::Kind() const {
 
 void TBarBackdrop::Paint(QPainter& painter, const QRect& dirty) {
     TIniStore* settings = settings_();
+    paintedOrigin_.reset();
     if (settings != nullptr && BackgroundFilled(*settings)) {
         painter.fillRect(dirty, ColorToQColor(barColor_));
         return;
@@ -46,7 +47,6 @@ void TBarBackdrop::Paint(QPainter& painter, const QRect& dirty) {
     // The wallpaper as it lies under the bar's place on the screen, whose pixels are the
     // device's: with a scale factor they are finer than the bar's own.
     const QPoint origin = ScreenOrigin();
-    paintedOrigin_ = origin;
     const qreal ratio = bar_.devicePixelRatioF();
     const QRect device = QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio)
                              .toAlignedRect()
@@ -54,6 +54,9 @@ void TBarBackdrop::Paint(QPainter& painter, const QRect& dirty) {
     if (auto picture = desktop_.DesktopPicture(device)) {
         picture->setDevicePixelRatio(ratio);
         painter.drawImage(dirty.topLeft(), *picture);
+        paintedOrigin_ = origin;
+        if (watching_ && !placeTimer_.isActive())
+            placeTimer_.start();
         return;
     }
     painter.fillRect(dirty, ColorToQColor(clBtnFace));
@@ -74,12 +77,29 @@ QPoint TBarBackdrop::ScreenOrigin() const {
     return (QPointF(bar_.mapToGlobal(QPoint(0, 0))) * bar_.devicePixelRatioF()).toPoint();
 }
 
+void TBarBackdrop::StartWatching() {
+    watching_ = true;
+    if (paintedOrigin_)
+        placeTimer_.start();
+}
+
+void TBarBackdrop::StopWatching() {
+    watching_ = false;
+    placeTimer_.stop();
+}
+
 void TBarBackdrop::CheckPlace() {
     // The window manager may move the bar without the toolkit noticing; a picture painted
     // for another place would show the wrong part of the desktop.
-    if (!bar_.isVisible() || Kind() != TKind::DesktopPicture)
+    // One question to the window system while the bar shows the desktop's picture; a
+    // colour looks the same at any place, so then the timer rests until such a paint.
+    if (!paintedOrigin_) {
+        placeTimer_.stop();
         return;
-    if (!paintedOrigin_ || *paintedOrigin_ != ScreenOrigin())
+    }
+    if (!bar_.isVisible() || *paintedOrigin_ == ScreenOrigin())
+        return;
+    if (Kind() == TKind::DesktopPicture)
         bar_.update();
 }
 

@@ -40,10 +40,11 @@ public:
     [[nodiscard]] TColor BarColor() const { return barColor_; }
     void SetBarColor(TColor color);
 
-    /// Starts looking, twice a second, whether the window system moved the bar under a
-    /// picture painted for another place; StopWatching ends it.
-    void StartWatching() { placeTimer_.start(); }
-    void StopWatching() { placeTimer_.stop(); }
+    /// Starts looking, twice a second while the bar shows the desktop's picture, whether
+    /// the window system moved the bar under a picture painted for another place;
+    /// StopWatching ends it.
+    void StartWatching();
+    void StopWatching();
 
 private:
     /// The bar's top left corner on the screen, in device pixels.
@@ -54,7 +55,10 @@ private:
     const TDesktopSurface& desktop_;
     std::function<TIniStore*()> settings_;
     QTimer placeTimer_;
+    /// Where the desktop's picture was last painted for; empty when the last paint
+    /// showed no picture.
     std::optional<QPoint> paintedOrigin_;
+    bool watching_ = false;
     TColor barColor_ = clBtnFace;
     bool translucent_ = false;
 };

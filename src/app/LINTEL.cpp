@@ -1,7 +1,10 @@
 // The program's entry: one copy per executable name, then the bar until it closes.
+#include <fontconfig/fontconfig.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "app/ProgramPaths.h"
 #include "app/main.h"
@@ -9,6 +12,7 @@
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "platform/Executable.h"
+#include "platform/FileIo.h"
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
@@ -34,6 +38,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Reading the font configuration is the largest single step before the bar can show
+    // its texts; it runs beside Qt's own start and is awaited before the first font use.
+    std::thread fontConfig([] { FcInit(); });
+
     // The program reads no command line: Qt sees only the program's name.
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
@@ -43,11 +51,18 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    fontConfig.join();
     RegisterFontSubstitutes();
 
     FolderResult systemFolder = SystemFolder();
     if (!systemFolder.Ok())
         std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(systemFolder.error).c_str());
+
+    const TStartupPaths paths = StartupPathsFor(exe, systemFolder.path);
+    // A write-back killed half-way left its temporary file; with the guard held no other
+    // copy can be writing the settings file now, so any such file is a leftover.
+    if (guard.Held())
+        AtomicFileWriter::RemoveLeftovers(paths.settingsFile);
 
     SteadyCdClock clock;
     TDriveTable drives(systemFolder.path, clock);
@@ -60,7 +75,7 @@ int main(int argc, char** argv) {
         const TDesktopShell desktop = MakeDesktopShell();
         const std::unique_ptr<MixerSystem> mixers = MakeAlsaMixerSystem();
         TfrmMain frmMain(
-            drives, StartupPathsFor(exe, systemFolder.path),
+            drives, paths,
             {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get(), mixers.get()});
         // Digital play without a sound device goes on silently; the user is told why once,
         // on standard error and in a box over the bar (the report comes from a player

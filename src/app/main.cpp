@@ -135,10 +135,17 @@ void TfrmMain::BuildMenusAndDialogs() {
     menus_ = std::make_unique<TTrackMenus>(this, Commands());
     menus_->SetOpePanelChecked(opePanelChecked_);
 
-    // Kept for the whole run: random play reads the dialog's track selection.
     prgSetHost_ =
         std::make_unique<TEnginePrgSetHost>(engine_, [this] { return panel_->RepeatDown(); });
-    frmPrgSet_ = std::make_unique<TfrmPrgSet>(*prgSetHost_, &help_, this);
+}
+
+TfrmPrgSet& TfrmMain::frmPrgSet() {
+    // Kept for the whole run once built: random play reads its track selection. Until
+    // the first use, what playback asks of it is answered as a new dialog answers, so
+    // start-up does not pay for building it.
+    if (!frmPrgSet_)
+        frmPrgSet_ = std::make_unique<TfrmPrgSet>(*prgSetHost_, &help_, this);
+    return *frmPrgSet_;
 }
 
 void TfrmMain::BuildTrayIcon(TNotifyIconHost& host) {
@@ -295,7 +302,7 @@ std::optional<TStringList> TfrmMain::ShowTitleEditor(const TStringList& titleLin
 }
 
 bool TfrmMain::ShowProgramDialog() {
-    return frmPrgSet_ && frmPrgSet_->ShowModal();
+    return frmPrgSet().ShowModal();
 }
 int TfrmMain::PlayModeChoice() const {
     return frmPrgSet_ ? frmPrgSet_->PlayModeChoice() : 0;

@@ -198,7 +198,8 @@ public:
     TColor BarColor() const { return backdrop_->BarColor(); }
     const QTimer& Timer1() const { return timer1_.Timer(); }
     TTrackMenus& Menus() const { return *menus_; }
-    TfrmPrgSet& frmPrgSet() const { return *frmPrgSet_; }
+    /// The program-play dialog, built at its first use.
+    TfrmPrgSet& frmPrgSet();
     /// The tray icon, or nullptr without a notification area.
     TTrayIcon* TrayIcon() const { return trayIcon_.get(); }
     [[nodiscard]] bool StartupComplete() const { return startupComplete_; }

@@ -1,5 +1,6 @@
 #include "platform/FileIo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +118,29 @@ void AtomicFileWriter::Fail(const std::string& what, int error) {
     if (!error_) {
         error_ = SystemErrorMessage(what, path_, error);
     }
+}
+
+int AtomicFileWriter::RemoveLeftovers(const std::string& path) {
+    const std::string target = ResolveTarget(path);
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    int removed = 0;
+    const int fd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        if (!TempFile::IsNameFor(entry->d_name, name))
+            continue;
+        // A link or another user's file under that name was not made by a writer of ours.
+        struct stat st {};
+        if (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == geteuid() && unlinkat(fd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    closedir(dir);
+    return removed;
 }
 
 Outcome AtomicFileWriter::Commit() {

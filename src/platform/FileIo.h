@@ -35,6 +35,13 @@ public:
 
     void Write(std::string_view bytes);
 
+    /// Removes what writers of `path` left behind when killed before their Commit: the
+    /// regular files of this user named as their temporary files are, beside the file a
+    /// write to `path` replaces. Only for a start-up that knows no other process is
+    /// writing `path` (it holds the instance guard): a live writer's file would go too.
+    /// Returns how many were removed.
+    static int RemoveLeftovers(const std::string& path);
+
     /// Flushes, syncs and renames the temporary file over the target. On failure the
     /// message (code page 932) names the file and the system's reason; the first error of
     /// Write is reported here.

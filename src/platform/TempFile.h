@@ -11,12 +11,16 @@ namespace lintel {
 /// The permissions a new file gets under the process's umask (0666 less the mask).
 [[nodiscard]] mode_t NewFileMode();
 
-/// A file created empty as `target` + ".XXXXXX" (a unique suffix), opened for writing and
-/// never inherited by programs this process starts. It is closed and removed with this
-/// object unless Keep was called.
+/// A file created empty as `target` + ".tmp-XXXXXX" (six random letters or digits), opened
+/// for writing and never inherited by programs this process starts. It is closed and
+/// removed with this object unless Keep was called.
 class TempFile {
 public:
     explicit TempFile(const std::string& target);
+    /// Whether `name` (without folder) is the name a TempFile for the file named
+    /// `targetName` (without folder) gets. The mark is long enough that a user's own
+    /// "lintel.ini.backup" never passes for one.
+    [[nodiscard]] static bool IsNameFor(const std::string& name, const std::string& targetName);
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

@@ -61,7 +61,7 @@ void TDiscDetection::CheckDisc() {
         }
     } else {
         if (cd.QueryTrackCount() <= 1 && !drives_.HasTrack01Cda(root)) {
-            discId_ = kNoDiscId;
+            ForgetDisc();
             ShowDiscState(kNotAudioText);
             if (ReadBool(settings, TSetting::ConfigCDROMClose) && audioDiscSeen_) {
                 player_.view.CloseBar();  // as the Exit command
@@ -103,7 +103,7 @@ void TDiscDetection::ShowDiscState(std::string_view caption) {
 }
 
 void TDiscDetection::ShowNoDisc() {
-    discId_ = kNoDiscId;
+    ForgetDisc();
     order_.LeaveProgramMode();
     transport_.NoDisc();
     ShowDiscState(kNoDiscText);
@@ -112,7 +112,7 @@ void TDiscDetection::ShowNoDisc() {
 void TDiscDetection::DiscRemoved() {
     order_.ClearTrackMenus();
     (void)resume_.Save(discId_);  // the disc is forgotten here either way
-    discId_ = kNoDiscId;
+    ForgetDisc();
     order_.LeaveProgramMode();
     transport_.DiscRemoved();
     player_.view.ResetPlayModeChoice();

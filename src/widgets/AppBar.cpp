@@ -58,7 +58,6 @@ void TAppBar::EnsureRegistered() {
     if (registered_ || destroying_)
         return;
     registered_ = true;
-    autoHideTimer_.start();
     floatRect_.Left = x();
     floatRect_.Top = y();
     TAppBarData data;
@@ -135,6 +134,12 @@ void TAppBar::SetEdge(TAppBarEdge e) {
         AutoHidePlacement(hiddenBarShown_, r);
         SlideTo(r);
     }
+    // The pointer is watched only for an auto-hide bar: asking the window system where it
+    // is, several times a second, is most of what a bar costs at rest otherwise.
+    if (autoHide_ && IsDockingEdge(e))
+        autoHideTimer_.start();
+    else
+        autoHideTimer_.stop();
 
     const TBarId self = BarId();
     if (!alwaysOnTop_)

@@ -135,6 +135,8 @@ public:
     bool FullScreenAppActive() const { return fullScreenAppActive_; }
     /// For an auto-hide bar: whether it is slid into view.
     bool HiddenBarShown() const { return hiddenBarShown_; }
+    /// Whether the auto-hide timer watches the pointer.
+    bool WatchingPointer() const { return autoHideTimer_.isActive(); }
     /// The caption bits currently asked of the window.
     unsigned WindowStyle() const { return style_; }
 

@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -85,11 +87,29 @@ TTextGauge::TTextGauge(QWidget* parent) : QWidget(parent) {
 }
 
 void TTextGauge::Refresh() {
-    if (isVisible()) {
-        repaint();
-    } else {
+    if (!isVisible() || shown_.isNull() || shown_.size() != size()) {
+        shown_ = QImage();
         update();
+        return;
     }
+    QImage next = Picture();
+    // The bounding box of the pixels that differ.
+    int left = next.width(), right = -1, top = next.height(), bottom = -1;
+    for (int y = 0; y < next.height(); ++y) {
+        const auto* was = reinterpret_cast<const QRgb*>(shown_.constScanLine(y));
+        const auto* now = reinterpret_cast<const QRgb*>(next.constScanLine(y));
+        for (int x = 0; x < next.width(); ++x) {
+            if (was[x] != now[x]) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    shown_ = std::move(next);
+    if (right >= 0)
+        update(QRect(QPoint(left, top), QPoint(right, bottom)));
 }
 
 void TTextGauge::SetColor(TColor value) {
@@ -320,17 +340,20 @@ QImage TTextGauge::Picture() const {
     return image;
 }
 
-void TTextGauge::paintEvent(QPaintEvent*) {
-    const QImage picture = Picture();
-    if (picture.isNull())
+void TTextGauge::paintEvent(QPaintEvent* event) {
+    if (shown_.isNull() || shown_.size() != size())
+        shown_ = Picture();
+    if (shown_.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, picture);
+    painter.drawImage(event->rect().topLeft(), shown_, event->rect());
 }
 
 void TTextGauge::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        shown_ = QImage();
         update();
+    }
     QWidget::changeEvent(event);
 }
 

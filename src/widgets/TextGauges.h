@@ -88,6 +88,8 @@ protected:
 
 private:
     static int PercentOf(std::int32_t progress, std::int32_t min, std::int32_t max);
+    /// Shows a change of state: a shown gauge repaints only the pixels that differ from
+    /// the picture on screen (a tick while playing changes a digit or a column or two).
     void Refresh();
     QRect InnerRect() const;
     void DrawKind(QImage& overlay, const QRect& r) const;
@@ -104,6 +106,7 @@ private:
     std::int32_t maxValue_ = 100;
     std::int32_t progress_ = 0;
     bool loading_ = false;
+    QImage shown_;  ///< the picture last painted, or null when it must be made anew
 };
 
 /// trunc(n * (percent * 0.01)): how many of n pixels a percentage covers.

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QPaintEvent>
+#include <QScreen>
 #include <QToolButton>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
 #include "BarFixture.h"
+#include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
 #include "playback/MediaPlayer.h"
 #include "widgets/QtText.h"
@@ -140,7 +144,67 @@ TEST_F(BarWindowTest, ButtonsAndTicksDriveThePlayer) {
     EXPECT_TRUE(answerer_.texts.empty());
 }
 
+// Built at its first use, the program-play dialog is answered before it as a new one is.
+TEST_F(BarWindowTest, TheProgramDialogIsBuiltAtItsFirstUse) {
+    Start();
+    EXPECT_EQ(bar_->findChild<TfrmPrgSet*>(), nullptr) << "built at start-up";
+    TEnginePrgSetHost host(bar_->Engine(), [] { return false; });
+    const TfrmPrgSet fresh(host, nullptr);
+    EXPECT_EQ(bar_->PlayModeChoice(), fresh.PlayModeChoice());
+    EXPECT_EQ(bar_->ProgramRepeatChecked(), fresh.RepeatChecked());
+    EXPECT_EQ(bar_->ProgramTrackSelection(), fresh.TrackSelection());
+    TfrmPrgSet* dialog = &bar_->frmPrgSet();
+    EXPECT_EQ(dialog->parent(), bar_.get());
+    EXPECT_EQ(&bar_->frmPrgSet(), dialog) << "kept once built";
+}
+
 // ---- the poll timer
+
+// The paint events each widget receives, with the pixels they cover.
+class PaintLog : public QObject {
+public:
+    std::map<QObject*, long long> pixels;
+    int events = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                pixels[watched] += static_cast<long long>(r.width()) * r.height();
+        }
+        return false;
+    }
+};
+
+TEST_F(BarWindowTest, APlayingTickRepaintsOnlyTheGaugePixelsThatChanged) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    Start();
+    bar_->pnlOperation()->sbtPlay()->click();
+    QApplication::processEvents();
+    TTextGauge* gauge = bar_->gagTrTime();
+    const long long gaugeArea = static_cast<long long>(gauge->width()) * gauge->height();
+
+    PaintLog log;
+    qApp->installEventFilter(&log);
+    for (int tick = 0; tick < 8; ++tick) {  // within track 1, across whole percents
+        clock_.Step(std::chrono::milliseconds(1000));
+        bar_->Timer1Timer();
+        QApplication::processEvents();
+    }
+    qApp->removeEventFilter(&log);
+    ASSERT_EQ(gauge->Text(), "0:08/3:08");
+
+    EXPECT_LE(log.events, 8) << "at most one paint a tick";
+    EXPECT_EQ(log.pixels.size(), 1u) << "only the gauge paints: not the bar, its labels or panel";
+    EXPECT_GT(log.pixels[gauge], 0);
+    EXPECT_LT(log.pixels[gauge], 8 * gaugeArea / 4) << "a tick repaints a few digits and columns";
+
+    // Painted piecemeal, the window shows exactly the gauge's whole picture.
+    const QImage window = bar_->screen()->grabWindow(bar_->winId()).toImage();
+    EXPECT_EQ(window.copy(gauge->geometry()).convertToFormat(QImage::Format_RGB32),
+              gauge->Picture().convertToFormat(QImage::Format_RGB32));
+}
 
 TEST_F(BarWindowTest, TimerWaitsForStartupAndZeroStopsIt) {
     dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nTimerInt=500\r\n");

@@ -78,6 +78,21 @@ case_second_copy() {
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
 }
 
+# The temporary file of a write-back killed half-way is gone after the next start; a file
+# that only looks like one stays.
+case_leftovers_removed() {
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    printf '[Config]\r\nDri' >"$PROG/lintel.ini.tmp-Ab12Cd"
+    printf 'mine' >"$PROG/lintel.ini.backup"
+    e2e_launch
+    wait_bar
+    [[ ! -e "$PROG/lintel.ini.tmp-Ab12Cd" ]] || fail "the leftover temporary file is still there"
+    [[ $(cat "$PROG/lintel.ini.backup") == mine ]] || fail "the user's lintel.ini.backup went"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    grep -q $'^Drive=V:\r$' "$PROG/lintel.ini" || fail "lintel.ini lost its settings"
+}
+
 # Each ending signal of a session writes lintel.ini back through the Exit path.
 case_signals_write_back() {
     local sig

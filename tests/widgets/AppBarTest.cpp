@@ -155,6 +155,7 @@ TEST_F(AppBarTest, AutoHideTopBarHidesToMinus38AndShowsAtZero) {
     bar->SetEdge(abeTop);
     EXPECT_EQ(bar->WindowRect(), (TRect{0, -38, 1024, 2}));
     EXPECT_FALSE(bar->HiddenBarShown());
+    EXPECT_TRUE(bar->WatchingPointer());
     // An auto-hide bar reserves nothing and never asks where it may stand.
     EXPECT_TRUE(shell.Reserved(bar->BarId()).Empty());
     EXPECT_EQ(shell.Count(Msg::abmQueryPos, bar->BarId()), 0);
@@ -175,6 +176,11 @@ TEST_F(AppBarTest, AutoHideTopBarHidesToMinus38AndShowsAtZero) {
     bar->AutoHideTimerTick();
     EXPECT_EQ(bar->WindowRect(), (TRect{0, -38, 1024, 2}));
     EXPECT_FALSE(bar->HiddenBarShown());
+
+    // A bar that does not hide leaves the pointer alone.
+    bar->SetAutoHide(false);
+    bar->ReapplyEdge();
+    EXPECT_FALSE(bar->WatchingPointer());
 }
 
 TEST_F(AppBarTest, AutoHideBarsHideIntoEveryEdge) {
