@@ -475,13 +475,17 @@ TLabelFontValues TfrmConfig::LabelValues(const TLabelPage& p) const {
     return v;
 }
 
+TTimeBarValues TfrmConfig::TimeBarValues() const {
+    return {chbTbVisible->isChecked(), Typed(*edtTbFontName), sedTbFontSize->Value(),
+            dcbTbFG->Color(),          dcbTbBG->Color(),      chbTbBold->isChecked(),
+            chbTbItalic->isChecked(),  sedTbWidth->Value(),   sedTbHeight->Value()};
+}
+
 TConfigValues TfrmConfig::Values() const {
     TConfigValues v;
     v.cdName = LabelValues(Cn);
     v.track = LabelValues(Tr);
-    v.timeBar = {chbTbVisible->isChecked(), Typed(*edtTbFontName), sedTbFontSize->Value(),
-                 dcbTbFG->Color(),          dcbTbBG->Color(),      chbTbBold->isChecked(),
-                 chbTbItalic->isChecked(),  sedTbWidth->Value(),   sedTbHeight->Value()};
+    v.timeBar = TimeBarValues();
     v.back = {rdgBack->ItemIndex(), dcbBkColor->Color()};
     v.placement = {rdgPosition->ItemIndex(), rdgOrder->ItemIndex(), rdgTbPos->ItemIndex(),
                    chbTopMost->isChecked(), chbAutoHide->isChecked()};
@@ -567,10 +571,7 @@ void TfrmConfig::PreviewCDName() {
 }
 
 void TfrmConfig::PreviewTimeBar() {
-    ShowTimeBar(host_.Bar().TimeGauge(),
-                {chbTbVisible->isChecked(), Typed(*edtTbFontName), sedTbFontSize->Value(),
-                 dcbTbFG->Color(), dcbTbBG->Color(), chbTbBold->isChecked(),
-                 chbTbItalic->isChecked(), sedTbWidth->Value(), sedTbHeight->Value()});
+    ShowTimeBar(host_.Bar().TimeGauge(), TimeBarValues());
 }
 
 void TfrmConfig::PreviewBack() {

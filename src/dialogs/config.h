@@ -179,6 +179,7 @@ private:
     TColorDropButton* AddColorButton(QWidget* parent, const char* name, QPoint place);
     void LoadLabelPage(TLabelPage& p, const TLabelFontValues& v);
     [[nodiscard]] TLabelFontValues LabelValues(const TLabelPage& p) const;
+    [[nodiscard]] TTimeBarValues TimeBarValues() const;
     void EnableLabelPage(TLabelPage& p);
     void EnableBorderColor(TLabelPage& p);
     void PreviewLabel(const TLabelPage& p, TShadowLabel& label, bool disc);
