@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test run bench fuzz format check-format clean
+.PHONY: all build test run bench fuzz soak asan format check-format clean
 
 all: build
 
@@ -16,6 +16,14 @@ build:
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The playback soak test's full run: 100,000 random steps from the seed given (SEED=n).
+SEED ?= 1
+soak:
+	@tools/deps.sh build test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
+	cmake --build $(BUILD) -j$(JOBS) --target soak_tests
+	LINTEL_SOAK_SEED=$(SEED) LINTEL_SOAK_STEPS=100000 $(BUILD)/tests/playback/soak_tests
 
 # A run needs the program alone: a new build folder is set up without the tests, so neither
 # GoogleTest nor Google Benchmark is needed; one that `make test` set up keeps them.
