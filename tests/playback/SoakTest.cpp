@@ -124,74 +124,46 @@ protected:
     }
 
     /// One random step; returns its name for the trail. Commands come only while the
-    /// window offers them, as its buttons and menu items are enabled.
+    /// window offers them, as its buttons and menu items are enabled; ticks are the most.
     std::string Step() {
+        struct Action {
+            bool offered;
+            const char* name;
+            std::function<void()> run;
+        };
+        TBarEngine& e = *engine_;
         const bool transport = view_.transport;
-        const bool pause = view_.pauseAndEdit;
-        switch (Pick(20)) {
-            case 0:
-                return Command(transport, "play", &TBarEngine::sbtPlayClick);
-            case 1:
-                return Command(pause, "pause", &TBarEngine::sbtPauseClick);
-            case 2:
-                return Command(transport, "stop", &TBarEngine::sbtStopClick);
-            case 3:
-                return Command(transport, "next", &TBarEngine::sbtNextClick);
-            case 4:
-                return Command(transport, "prev", &TBarEngine::sbtPrevClick);
-            case 5:
-                tickedSinceOpen_ = tickedSinceOpen_ && !view_.doorClosed;
-                return Command(view_.doorClosed, "eject", &TBarEngine::sbtEjectClick);
-            case 6:
-                return Command(!view_.doorClosed, "close", &TBarEngine::sbtCloseClick);
-            case 7:
-                PressDriveButton();
-                return "drive button";
-            case 8:
-                return Command(transport, "repeat", &TBarEngine::sbtRepeatClick);
-            case 9:
-                if (!view_.programSetEnabled) {
-                    break;
-                }
-                ProgramDialog();
-                return "program dialog";
-            case 10:
-                if (!pause) {
-                    break;
-                }
-                TitleEditor();
-                return "title editor";
-            case 11:
-                if (view_.menu.empty()) {
-                    break;
-                }
-                {
-                    const int tag = 1 + Pick(static_cast<int>(view_.menu.size()));
-                    engine_->TrackMenuItemClick(tag);
-                    return "menu item " + std::to_string(tag);
-                }
-            case 12:
-                if (Coin(50)) {
-                    Restart();
-                    engine_->SetRandomDraw([this](int n) { return Pick(n); });
-                    return "restart";
-                }
-                TickNow(std::chrono::milliseconds(Pick(60000)));
-                return "long gap";
-            default:
-                break;
+        const bool closed = view_.doorClosed;
+        const int menuTag = 1 + Pick(std::max<int>(static_cast<int>(view_.menu.size()), 1));
+        const Action actions[] = {
+            {transport, "play", [&] { e.sbtPlayClick(); }},
+            {view_.pauseAndEdit, "pause", [&] { e.sbtPauseClick(); }},
+            {transport, "stop", [&] { e.sbtStopClick(); }},
+            {transport, "next", [&] { e.sbtNextClick(); }},
+            {transport, "prev", [&] { e.sbtPrevClick(); }},
+            {transport, "repeat", [&] { e.sbtRepeatClick(); }},
+            {closed, "eject",
+             [&] {
+                 e.sbtEjectClick();
+                 tickedSinceOpen_ = false;
+             }},
+            {!closed, "close", [&] { e.sbtCloseClick(); }},
+            {true, "drive button", [&] { PressDriveButton(); }},
+            {view_.programSetEnabled, "program dialog", [&] { ProgramDialog(); }},
+            {view_.pauseAndEdit, "title editor", [&] { TitleEditor(); }},
+            {!view_.menu.empty(), "menu item", [&] { e.TrackMenuItemClick(menuTag); }},
+            {true, "long gap", [&] { TickNow(std::chrono::milliseconds(Pick(60000))); }},
+            {Coin(50), "restart", [&] {
+                 Restart();
+                 engine_->SetRandomDraw([this](int n) { return Pick(n); });
+             }}};
+        const std::size_t pick = static_cast<std::size_t>(Pick(24));
+        if (pick < std::size(actions) && actions[pick].offered) {
+            actions[pick].run();
+            return actions[pick].name;
         }
         TickNow();
         return "tick";
-    }
-
-    std::string Command(bool enabled, const char* name, void (TBarEngine::*command)()) {
-        if (!enabled) {
-            TickNow();
-            return "tick";
-        }
-        (engine_.get()->*command)();
-        return name;
     }
 
     /// The invariants of every step; a message for the first that fails.
