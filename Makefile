@@ -7,8 +7,8 @@ FUZZ_SECONDS ?= 60
 PROGRAM_BUILD ?= build-program
 PREFIX ?= /usr/local
 
-.PHONY: all build test run bench fuzz format check-format clean program install package \
-	check-package
+.PHONY: all build test run bench fuzz soak asan format check-format clean program install \
+	package check-package
 
 all: build
 
@@ -20,6 +20,26 @@ build:
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The playback soak test's full run: 100,000 random steps from the seed given (SEED=n).
+SEED ?= 1
+soak:
+	@tools/deps.sh build test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=ON
+	cmake --build $(BUILD) -j$(JOBS) --target soak_tests
+	LINTEL_SOAK_SEED=$(SEED) LINTEL_SOAK_STEPS=100000 $(BUILD)/tests/playback/soak_tests
+
+# The program and its tests built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/), and the tests run under them. Leaks are reported except those of the
+# third-party libraries in tools/lsan.supp. The build runs the tests too, to list them.
+SANITIZER_ENV = LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1
+ASAN_CTEST_FLAGS ?=
+asan:
+	@tools/deps.sh build test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLINTEL_SANITIZE=ON -DBUILD_TESTING=ON
+	$(SANITIZER_ENV) cmake --build build-asan -j$(JOBS)
+	cd build-asan && $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS) $(ASAN_CTEST_FLAGS)
 
 # A run needs the program alone: a new build folder is set up without the tests, so neither
 # GoogleTest nor Google Benchmark is needed; one that `make test` set up keeps them.
@@ -82,4 +102,4 @@ check-format:
 	$(SOURCES) | xargs -0 clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-bench build-fuzz build-program
+	rm -rf build build-bench build-fuzz build-program build-asan

@@ -182,6 +182,13 @@ void TPlayOrder::sbtRepeatClick() {
 }
 
 void TPlayOrder::sbtPrgSetClick(std::string_view discId) {
+    // The command stays enabled from a play command until the next tick disables it; a
+    // program chosen meanwhile would take over a disc that plays on in disc order.
+    if (player_.cdcore.QueryMode() == static_cast<int>(CdMode::Playing)) {
+        player_.view.EnableProgramSet(false);
+        return;
+    }
+    const bool programShown = programMode_;
     programMode_ = false;
     randomOrder_ = false;
     timer_.SwitchOff();  // no tick may read the play order while the dialog edits it
@@ -204,6 +211,10 @@ void TPlayOrder::sbtPrgSetClick(std::string_view discId) {
         repeatOn_ = player_.view.ProgramRepeatChecked();
         player_.view.SetRepeatState(repeatOn_);
         programIndex_ = -1;
+    }
+    // Disc order again: the menus must not go on offering the program's entries.
+    if (programShown && !programMode_) {
+        BuildTrackMenus();
     }
     timer_.SwitchOn();
     player_.view.HideOperationPanel();

@@ -105,6 +105,11 @@ void TTransport::sbtPlayClick() {
         return;
     }
     TMediaPlayer& cd = player_.cdcore;
+    // An entry that plays goes on to its end: played on to the disc's end instead, it
+    // would run under the entry's track name and gauge.
+    if (Is(cd.QueryMode(), CdMode::Playing) && order_.ProgramMode()) {
+        return;
+    }
     timer_.SwitchOff();
     playingSeen_ = false;
     paused_ = false;
@@ -145,13 +150,20 @@ void TTransport::sbtPauseClick() {
     TMediaPlayer& cd = player_.cdcore;
     if (!paused_) {
         if (order_.ProgramMode()) {
+            // -1: no entry was playing, so there is none to play on.
             cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-            pausePosition_ = static_cast<int>(cd.QueryPosition());
+            pausePosition_ =
+                Is(cd.QueryMode(), CdMode::Playing) ? static_cast<int>(cd.QueryPosition()) : -1;
             cd.SetTimeFormat(MCI_FORMAT_TMSF);
         }
         cd.TogglePause();
         paused_ = true;
         player_.view.EnableTransport(TTransportGroup::Disabled, TPauseAndEdit::Enabled);
+    } else if (order_.ProgramMode() && pausePosition_ < 0) {
+        // Paused while stopped: pause again plays, as in disc order, and the program's
+        // next entry is what plays next.
+        player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
+        sbtPlayClick();
     } else {
         if (order_.ProgramMode()) {
             // The entry still ends where it would have ended.

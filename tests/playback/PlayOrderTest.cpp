@@ -148,6 +148,24 @@ TEST_F(PlayOrderTest, PauseAndResumeInsideAnEntryKeepItsEnd) {
     EXPECT_EQ(engine_->ProgramIndex(), 1);
 }
 
+// Play while an entry plays lets it end there; pause twice while the program waits to
+// start plays its first entry, not a range left from earlier play.
+TEST_F(PlayOrderTest, PlayAndPauseKeepTheProgramsEntries) {
+    Start(TenSecondTracks(6));
+    ChooseProgram(1, {"2", "4"}, false);
+    engine_->sbtPlayClick();
+    Ticks(2);
+    engine_->sbtPlayClick();
+    EXPECT_EQ(PlayedTracks(40), (std::vector<int>{3, 5}));
+
+    ChooseProgram(1, {"1", "4"}, false);
+    engine_->sbtPauseClick();
+    engine_->sbtPauseClick();
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(engine_->ProgramIndex(), 0);
+    EXPECT_EQ(PlayedTracks(40), (std::vector<int>{2, 5}));
+}
+
 TEST_F(PlayOrderTest, MenuPickInProgramModePlaysThatPosition) {
     Start(TenSecondTracks(9));
     ChooseProgram(1, {"4", "1", "8"}, false);
@@ -202,6 +220,20 @@ TEST_F(PlayOrderTest, CancelLeavesDiscOrderAndTheStoredProgram) {
     EXPECT_EQ(Read(engine_->DiscId(), "order"), "2 0 ");
     EXPECT_TRUE(view_.timerEnabled);
     EXPECT_FALSE(view_.panelVisible);
+    // The menus show the disc again, not the program that is no longer played.
+    EXPECT_EQ(view_.menu, (TStringList{"01: Track 1", "02: Track 2", "03: Track 3"}));
+}
+
+// The command stays offered from a play command until the next tick sees the disc
+// playing: a program chosen then would not be what plays.
+TEST_F(PlayOrderTest, ProgramCannotBeSetWhileTheDiscPlays) {
+    Start(TenSecondTracks(3));
+    engine_->sbtPlayClick();
+    ASSERT_TRUE(view_.programSetEnabled);
+    ChooseProgram(1, {"2"}, false);
+    EXPECT_EQ(view_.dialogShows, 0);
+    EXPECT_FALSE(engine_->ProgramMode());
+    EXPECT_FALSE(view_.programSetEnabled);
 }
 
 TEST_F(PlayOrderTest, OkInDiscOrderTakesOnlyTheRepeatBox) {
