@@ -168,7 +168,7 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QWidget* owner) : QDialog(owner), host
 TfrmConfig::~TfrmConfig() {
     // The buttons give their custom colours to the store as they go, so they go first;
     // then the store is written, once for the whole dialog.
-    qDeleteAll(findChildren<TColorDropButton*>());
+    for (TColorDropButton* button : colorButtons_) delete button;
     if (const Outcome written = colorStore_->UpdateFile(); !written.Ok()) {
         std::fprintf(stderr, "lintel: %s\n", FromCp932(written.Error()).toLocal8Bit().constData());
     }
@@ -211,6 +211,7 @@ TColorDropButton* TfrmConfig::AddColorButton(QWidget* parent, const char* name, 
     button->move(place);
     // After the name and the parent: the entry of its custom colours is made of them.
     button->SetCustomColorsStore(colorStore_.get());
+    colorButtons_.push_back(button);
     return button;
 }
 

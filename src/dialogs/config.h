@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dialogs/BarSettings.h"
 #include "titles/IniStore.h"
@@ -187,6 +188,8 @@ private:
     TConfigHost& host_;
     // The one store of the colour buttons' custom colours for this opening.
     std::unique_ptr<TIniStore> colorStore_;
+    // They give their custom colours to the store when they go, so they go before it.
+    std::vector<TColorDropButton*> colorButtons_;
     int savedBackIndex_ = 0;
 };
 
