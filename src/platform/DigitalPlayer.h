@@ -111,7 +111,6 @@ private:
 
     Clock::time_point playAt_;
     Figures figures_;
-    unsigned underrunsBefore_ = 0;
 
     std::thread reader_;
     std::thread output_;
