@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/CueBinImage.h"
+#include "platform/CddaReader.h"
 #include "platform/DigitalPlayer.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundServer.h"
@@ -103,7 +104,7 @@ void BM_PlayToFirstSample(benchmark::State& state) {
         return;
     }
     HeardLog log;
-    DigitalPlayer player(TheStage().cue, AudioLoggingTo(log));
+    DigitalPlayer player(CddaReaderOpener(TheStage().cue), AudioLoggingTo(log));
     std::uint32_t from = 150;
     for (auto _ : state) {
         player.Play(from, from + 750);
@@ -130,7 +131,7 @@ void BM_PlayingCpuAndPosition(benchmark::State& state) {
     }
     for (auto _ : state) {
         HeardLog log;
-        DigitalPlayer player(TheStage().cue, AudioLoggingTo(log));
+        DigitalPlayer player(CddaReaderOpener(TheStage().cue), AudioLoggingTo(log));
         player.Play(150, 150 + 75 * 11);
         std::this_thread::sleep_for(500ms);  // past the start
         std::vector<std::pair<Clock::time_point, std::uint32_t>> reported;
@@ -192,7 +193,7 @@ void BM_UnderrunsWithOtherCoresBusy(benchmark::State& state) {
             });
         }
         HeardLog log;
-        DigitalPlayer player(TheStage().cue, AudioLoggingTo(log));
+        DigitalPlayer player(CddaReaderOpener(TheStage().cue), AudioLoggingTo(log));
         player.Play(150, 150 + 60 * 75);
         while (player.Status().audioStatus == 0x11) {
             std::this_thread::sleep_for(100ms);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/CdAudioDevice.h"
+#include "platform/CdText.h"
 #include "platform/Outcome.h"
 
 namespace lintel {
@@ -53,6 +54,9 @@ public:
     /// The table of contents, read from the disc now.
     [[nodiscard]] virtual std::optional<CdToc> ReadToc() = 0;
     [[nodiscard]] virtual std::optional<Subchannel> ReadSubchannel() = 0;
+    /// The titles the disc carries itself (CD-Text, a CUE sheet's TITLE lines); nothing
+    /// when it carries none.
+    [[nodiscard]] virtual std::optional<CdText> ReadCdText() { return std::nullopt; }
     /// Plays from `from` up to `to` (exclusive), absolute frames. Each command returns
     /// whether the drive took it.
     [[nodiscard]] virtual bool Play(std::uint32_t from, std::uint32_t to) = 0;

@@ -121,4 +121,14 @@ void CddaReader::SetSpeed(int speed) {
     static_cast<void>(cdio_set_speed(handles_->cdio, speed));
 }
 
+SectorSourceOpener CddaReaderOpener(std::string source) {
+    return [source = std::move(source)](std::string& error) -> std::unique_ptr<SectorSource> {
+        std::unique_ptr<CddaReader> reader = CddaReader::Open(source);
+        if (reader == nullptr) {
+            error = source;
+        }
+        return reader;
+    };
+}
+
 }  // namespace lintel

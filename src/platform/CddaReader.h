@@ -3,36 +3,37 @@
 // after a few tries given up as silence so play goes on.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "platform/SectorSource.h"
+
 namespace lintel {
 
-/// Bytes of audio in one sector: 588 sample frames, 1/75 s.
-inline constexpr std::size_t kCdSectorBytes = 2352;
-inline constexpr long kSampleFramesPerSector = 588;
-
-using CdSector = std::array<std::uint8_t, kCdSectorBytes>;
-
-class CddaReader {
+class CddaReader final : public SectorSource {
 public:
     /// Reads the drive or CUE sheet at `source` (a plain open beside the drive's claim);
     /// nullptr when libcdio or paranoia cannot read audio from it.
     [[nodiscard]] static std::unique_ptr<CddaReader> Open(const std::string& source);
-    ~CddaReader();
+    ~CddaReader() override;
     CddaReader(const CddaReader&) = delete;
     CddaReader& operator=(const CddaReader&) = delete;
 
     /// The next read returns the sector at absolute frame `frame`.
-    void Seek(std::uint32_t frame);
+    void Seek(std::uint32_t frame) override;
     /// Reads the next sector into `sector` as 16-bit little-endian stereo samples. False
     /// when the sector could not be read cleanly: `sector` then holds silence.
-    bool Read(CdSector& sector);
+    bool Read(CdSector& sector) override;
     /// Asks a drive to spin at `speed` times the audio rate (0: as fast as it can); an
     /// image ignores it.
-    void SetSpeed(int speed);
+    void SetSpeed(int speed) override;
+
+    /// Pre-emphasis is not taken from the drive yet.
+    [[nodiscard]] bool Preemphasis(std::uint32_t frame) const override {
+        static_cast<void>(frame);
+        return false;
+    }
 
 private:
     struct Handles;
@@ -42,5 +43,8 @@ private:
     std::int32_t next_ = 0;  // the sector the next read returns
     int careful_ = 0;        // sectors still to check on their own after trouble
 };
+
+/// Opens `source` (a drive or CUE sheet) through paranoia, once for each player.
+[[nodiscard]] SectorSourceOpener CddaReaderOpener(std::string source);
 
 }  // namespace lintel

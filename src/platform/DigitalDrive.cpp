@@ -4,8 +4,9 @@
 
 namespace lintel {
 
-DigitalDrive::DigitalDrive(std::unique_ptr<CdDriveIo> drive, std::string source, DigitalAudio audio)
-    : drive_(std::move(drive)), source_(std::move(source)), audio_(std::move(audio)) {}
+DigitalDrive::DigitalDrive(std::unique_ptr<CdDriveIo> drive, SectorSourceOpener openSource,
+                           DigitalAudio audio)
+    : drive_(std::move(drive)), openSource_(std::move(openSource)), audio_(std::move(audio)) {}
 
 DigitalDrive::~DigitalDrive() {
     Close();
@@ -51,7 +52,7 @@ std::optional<Subchannel> DigitalDrive::ReadSubchannel() {
 
 bool DigitalDrive::Play(std::uint32_t from, std::uint32_t to) {
     if (player_ == nullptr) {
-        player_ = std::make_unique<DigitalPlayer>(source_, audio_);
+        player_ = std::make_unique<DigitalPlayer>(openSource_, audio_);
     }
     player_->Play(from, to);
     return true;

@@ -14,8 +14,9 @@ namespace lintel {
 
 class DigitalDrive final : public CdDriveIo {
 public:
-    /// `drive` holds the claim on the drive or image at `source`.
-    DigitalDrive(std::unique_ptr<CdDriveIo> drive, std::string source, DigitalAudio audio);
+    /// `drive` holds the claim on the drive or image that `openSource` reads.
+    DigitalDrive(std::unique_ptr<CdDriveIo> drive, SectorSourceOpener openSource,
+                 DigitalAudio audio);
     ~DigitalDrive() override;
     DigitalDrive(const DigitalDrive&) = delete;
     DigitalDrive& operator=(const DigitalDrive&) = delete;
@@ -40,7 +41,7 @@ private:
     void DiscGone();
 
     std::unique_ptr<CdDriveIo> drive_;
-    std::string source_;
+    SectorSourceOpener openSource_;
     DigitalAudio audio_;
     std::unique_ptr<DigitalPlayer> player_;  // its threads start with the first play
 };

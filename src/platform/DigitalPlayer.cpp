@@ -20,8 +20,8 @@ constexpr auto kCommandWait = std::chrono::seconds(1);
 
 }  // namespace
 
-DigitalPlayer::DigitalPlayer(std::string source, DigitalAudio audio)
-    : source_(std::move(source)), audio_(std::move(audio)) {
+DigitalPlayer::DigitalPlayer(SectorSourceOpener openSource, DigitalAudio audio)
+    : openSource_(std::move(openSource)), audio_(std::move(audio)) {
     reader_ = std::thread([this] { ReaderLoop(); });
     output_ = std::thread([this] { OutputLoop(); });
 }
@@ -142,7 +142,7 @@ DigitalPlayer::Figures DigitalPlayer::GetFigures() const {
 }
 
 void DigitalPlayer::ReaderLoop() {
-    std::unique_ptr<CddaReader> reader;
+    std::unique_ptr<SectorSource> reader;
     // Where the reader stands; kNowhere before its first read.
     constexpr std::uint32_t kNowhere = UINT32_MAX;
     std::uint32_t nextOnDisc = kNowhere;
@@ -158,7 +158,7 @@ void DigitalPlayer::ReaderLoop() {
         }
         if (forget_) {
             forget_ = false;
-            std::unique_ptr<CddaReader> old = std::move(reader);
+            std::unique_ptr<SectorSource> old = std::move(reader);
             nextOnDisc = kNowhere;
             lock.unlock();
             old.reset();
@@ -170,7 +170,8 @@ void DigitalPlayer::ReaderLoop() {
         lock.unlock();
 
         if (reader == nullptr) {
-            reader = CddaReader::Open(source_);
+            std::string error;
+            reader = openSource_(error);
             if (reader != nullptr) {
                 reader->SetSpeed(audio_.driveSpeed);
             }

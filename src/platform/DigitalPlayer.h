@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "platform/CdDriveIo.h"
-#include "platform/CddaReader.h"
+#include "platform/SectorSource.h"
 #include "platform/PcmSink.h"
 
 namespace lintel {
@@ -37,8 +37,8 @@ struct DigitalAudio {
 
 class DigitalPlayer {
 public:
-    /// Plays from the drive or CUE sheet at `source`.
-    DigitalPlayer(std::string source, DigitalAudio audio);
+    /// Plays what `openSource` opens: a drive or the files of a disc image.
+    DigitalPlayer(SectorSourceOpener openSource, DigitalAudio audio);
     ~DigitalPlayer();
     DigitalPlayer(const DigitalPlayer&) = delete;
     DigitalPlayer& operator=(const DigitalPlayer&) = delete;
@@ -83,7 +83,7 @@ private:
     /// output thread last asked the device.
     [[nodiscard]] std::uint64_t HeardNow() const;
 
-    const std::string source_;
+    const SectorSourceOpener openSource_;
     const DigitalAudio audio_;
 
     mutable std::mutex mutex_;

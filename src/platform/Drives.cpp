@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/Cp932.h"
+#include "platform/CddaReader.h"
 #include "platform/DigitalDrive.h"
 #include "platform/FileIo.h"
 #include "platform/LibcdioAccess.h"
@@ -324,7 +325,7 @@ std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& element
             report->Tell(reason);
         };
         return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
-            MakeLibcdioDrive(drive->path), drive->path, std::move(audio)));
+            MakeLibcdioDrive(drive->path), CddaReaderOpener(drive->path), std::move(audio)));
     }
     VirtualCdDevice::Settings settings;
     settings.discFile = drive->path;
