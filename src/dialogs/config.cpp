@@ -31,11 +31,6 @@
 namespace lintel {
 namespace {
 
-// The pad Apply shows while the dialog is open; the stored setting gives one blank.
-std::string PreviewPad(const QCheckBox& space) {
-    return space.isChecked() ? "  " : "";
-}
-
 QCheckBox* AddCheck(QWidget* parent, const char* captionUtf8, QRect place) {
     auto* box = new QCheckBox(Text(captionUtf8), parent);
     box->setGeometry(place);
@@ -482,14 +477,22 @@ TTimeBarValues TfrmConfig::TimeBarValues() const {
             chbTbItalic->isChecked(),  sedTbWidth->Value(),   sedTbHeight->Value()};
 }
 
+TBackValues TfrmConfig::BackValues() const {
+    return {rdgBack->ItemIndex(), dcbBkColor->Color()};
+}
+
+TPlacementValues TfrmConfig::PlacementValues() const {
+    return {rdgPosition->ItemIndex(), rdgOrder->ItemIndex(), rdgTbPos->ItemIndex(),
+            chbTopMost->isChecked(), chbAutoHide->isChecked()};
+}
+
 TConfigValues TfrmConfig::Values() const {
     TConfigValues v;
     v.cdName = LabelValues(Cn);
     v.track = LabelValues(Tr);
     v.timeBar = TimeBarValues();
-    v.back = {rdgBack->ItemIndex(), dcbBkColor->Color()};
-    v.placement = {rdgPosition->ItemIndex(), rdgOrder->ItemIndex(), rdgTbPos->ItemIndex(),
-                   chbTopMost->isChecked(), chbAutoHide->isChecked()};
+    v.back = BackValues();
+    v.placement = PlacementValues();
     v.etc = {chbVisiOpe->isChecked(),    rdgVisiOpeType->ItemIndex(), chbAutoPlay->isChecked(),
              chbCDROMClose->isChecked(), chbResume->isChecked(),      Typed(*cmbDrive),
              Typed(*cmbTimerInt)};
@@ -530,77 +533,32 @@ void TfrmConfig::btnReloadClick() {
     host_.ReapplyEdge();
 }
 
-void TfrmConfig::PreviewLabel(const TLabelPage& p, TShadowLabel& label, bool disc) {
-    ShowLabelFont(label, LabelValues(p));
-    const std::string pad = PreviewPad(*p.chbSpace);
-    TBarSettingsTarget& bar = host_.Bar();
-    if (disc) {
-        bar.SetDiscLabelPad(pad);
-    } else {
-        bar.SetTrackLabelPad(pad);
-    }
-}
-
 void TfrmConfig::PreviewOrder() {
     PreviewArrangement(host_.Bar(), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewTrack() {
-    TShadowLabel& track = host_.Bar().TrackLabel();
-    PreviewLabel(Tr, track, false);
-    PreviewOrder();
-    host_.UpdateTrackLabel();
-    // Track 0 without a name: no disc, or none with audio; the status text says which.
-    const std::string& text = track.Caption();
-    if (text == "0. " || text == "0.   ") {
-        const std::string_view status = host_.TrayOpen() ? kNoDiscText : kNotAudioText;
-        track.SetCaption(std::string(status) + PreviewPad(*Tr.chbSpace));
-    }
+    lintel::PreviewTrack(host_, LabelValues(Tr), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewCDName() {
-    TBarSettingsTarget& bar = host_.Bar();
-    PreviewLabel(Cn, bar.DiscLabel(), true);
-    PreviewOrder();
-    host_.UpdateDiscLabel();
-    const std::string& track = bar.TrackLabel().Caption();
-    for (const std::string_view status : {kNoDiscText, kNotAudioText}) {
-        if (track == status || track == std::string(status) + "  ") {
-            bar.DiscLabel().SetCaption(std::string(status) + PreviewPad(*Cn.chbSpace));
-        }
-    }
+    lintel::PreviewCDName(host_, LabelValues(Cn), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewTimeBar() {
-    ShowTimeBar(host_.Bar().TimeGauge(), TimeBarValues());
+    lintel::PreviewTimeBar(host_.Bar(), TimeBarValues());
 }
 
 void TfrmConfig::PreviewBack() {
-    TBarSettingsTarget& bar = host_.Bar();
-    bar.SetBarColor(dcbBkColor->Color());
-    if (rdgBack->ItemIndex() == 1) {
-        bar.SetBarColor(clBtnFace);
-    }
-    // Written at once: the bar's background erase reads the choice from the file.
-    WriteInteger(host_.Settings(), TSetting::BackItemIndex, rdgBack->ItemIndex());
-    host_.RepaintBar();
+    lintel::PreviewBack(host_.Settings(), host_, BackValues());
 }
 
 void TfrmConfig::PreviewPlacement() {
-    TBarSettingsTarget& bar = host_.Bar();
-    if (const auto edge = EdgeOfPosition(rdgPosition->ItemIndex())) {
-        bar.SetEdge(*edge);
-    }
-    bar.SetAlwaysOnTop(chbTopMost->isChecked());
-    bar.SetAutoHide(chbAutoHide->isChecked());
-    PreviewGaugePlace(bar, rdgTbPos->ItemIndex());
+    lintel::PreviewPlacement(host_.Bar(), PlacementValues());
 }
 
 void TfrmConfig::PreviewTimer() {
-    // Text that is no interval leaves the timer as it runs.
-    if (const std::optional<int> interval = ParseMilliseconds(Typed(*cmbTimerInt))) {
-        host_.SetTimerInterval(*interval);
-    }
+    lintel::PreviewTimer(host_, Typed(*cmbTimerInt));
 }
 
 }  // namespace lintel
