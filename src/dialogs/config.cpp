@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -70,6 +71,19 @@ QListWidget* AddFontList(QWidget* parent, QRect place, bool sorted) {
         families.sort(Qt::CaseInsensitive);
     list->addItems(families);
     return list;
+}
+
+// The pair's edit box takes the list's line however it was chosen: a click, the arrow
+// keys or type-ahead. The line Qt makes current without selecting it, when the list
+// takes the focus, is no choice and leaves the typed name alone.
+void PairFontList(QObject* owner, QListWidget* list, QLineEdit* edit) {
+    QObject::connect(list, &QListWidget::itemClicked, owner,
+                     [edit](QListWidgetItem* item) { edit->setText(item->text()); });
+    QObject::connect(list, &QListWidget::itemSelectionChanged, owner, [list, edit] {
+        const QList<QListWidgetItem*> chosen = list->selectedItems();
+        if (!chosen.isEmpty())
+            edit->setText(chosen.first()->text());
+    });
 }
 
 void SelectFontLine(QListWidget& list, const QString& name) {
@@ -194,8 +208,7 @@ void TfrmConfig::BuildLabelPage(QWidget* page, TLabelPage& p, const char* prefix
     p.dcbBG = AddColorButton(colors, pre == "Cn" ? "dcbCnBG" : "dcbTrBG", {80, 54});
     p.lblclrBG = AddLabel(colors, "縁(&R)", {10, 58}, p.dcbBG);
 
-    connect(p.lsbFontName, &QListWidget::itemClicked, this,
-            [&p](QListWidgetItem* item) { p.edtFontName->setText(item->text()); });
+    PairFontList(this, p.lsbFontName, p.edtFontName);
     connect(p.chbVisible, &QCheckBox::clicked, this, [this, &p] { EnableLabelPage(p); });
     connect(p.chbUseBack, &QCheckBox::clicked, this, [this, &p] { EnableBorderColor(p); });
 }
@@ -237,8 +250,7 @@ void TfrmConfig::BuildTimeBarPage() {
     sedTbHeight = new TSpinEdit(0, 2000, tbsTb);
     sedTbHeight->setGeometry(296, 252, 64, 20);
     AddLabel(tbsTb, "バーの高さ(&H)", {200, 255}, sedTbHeight);
-    connect(lsbTbFontName, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { edtTbFontName->setText(item->text()); });
+    PairFontList(this, lsbTbFontName, edtTbFontName);
     connect(chbTbVisible, &QCheckBox::clicked, this, [this] { chbTbVisibleClick(); });
     pgcConfig->addTab(tbsTb, Text("ﾀｲﾑﾊﾞｰ"));
 }
@@ -348,6 +360,12 @@ void TfrmConfig::FormShow() {
 }
 
 void TfrmConfig::FormActivate() {
+    // Taken once: the dialog becomes active again after another program, the palette or
+    // the colour dialog, and by then Apply may have written its preview, which Cancel
+    // must not keep.
+    if (backIndexTaken_)
+        return;
+    backIndexTaken_ = true;
     savedBackIndex_ = rdgBack->ItemIndex();
 }
 
@@ -515,6 +533,42 @@ bool TfrmConfig::Execute() {
     }
     host_.SetConfigDialogOpen(false);
     return ok;
+}
+
+void TfrmConfig::done(int result) {
+    if (result == QDialog::Accepted)
+        KeepStorableFontNames();
+    QDialog::done(result);
+}
+
+void TfrmConfig::KeepStorableFontNames() {
+    // A name with characters code page 932 lacks would be stored as another name: the
+    // stored one stays, and the user is told which characters could not be kept.
+    TIniStore& settings = host_.Settings();
+    const std::pair<QLineEdit*, std::string> names[] = {
+        {Cn.edtFontName, ReadString(settings, DiscLabelKeys().name)},
+        {Tr.edtFontName, ReadString(settings, TrackLabelKeys().name)},
+        {edtTbFontName, ReadString(settings, TSetting::TbFontName)}};
+    std::u32string lost;
+    for (const auto& [edit, stored] : names) {
+        const cp932::Encoded typed = ToCp932(edit->text());
+        if (typed.Complete())
+            continue;
+        for (char32_t c : typed.unmapped) {
+            if (lost.find(c) == std::u32string::npos)
+                lost += c;
+        }
+        edit->setText(FromCp932(stored));
+    }
+    if (lost.empty())
+        return;
+    QStringList shown;
+    for (char32_t c : lost) shown.push_back(QString::fromUcs4(&c, 1));
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    Text("次の文字はフォント名に保存できません。") + "\n\n" + shown.join(' '),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void TfrmConfig::btnHelpClick() {

@@ -85,6 +85,7 @@ public:
     // ---- set-up
     void FormCreate();
     void FormShow();
+    /// Takes SavedBackIndex, once: when the dialog is first shown.
     void FormActivate();
     void FillDriveList();
     void LoadCnPage();
@@ -159,6 +160,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    /// OK first keeps the stored font names whose typed form code page 932 cannot hold.
+    void done(int result) override;
 
 private:
     void BuildLabelPage(QWidget* page, TLabelPage& p, const char* prefix,
@@ -173,6 +176,7 @@ private:
     [[nodiscard]] TTimeBarValues TimeBarValues() const;
     [[nodiscard]] TBackValues BackValues() const;
     [[nodiscard]] TPlacementValues PlacementValues() const;
+    void KeepStorableFontNames();
     void EnableLabelPage(TLabelPage& p);
     void EnableBorderColor(TLabelPage& p);
 
@@ -182,6 +186,7 @@ private:
     // They give their custom colours to the store when they go, so they go before it.
     std::vector<TColorDropButton*> colorButtons_;
     int savedBackIndex_ = 0;
+    bool backIndexTaken_ = false;
 };
 
 }  // namespace lintel
