@@ -101,6 +101,18 @@ std::string Typed(const QComboBox& box) {
     return ToCp932(box.currentText()).bytes;
 }
 
+// Without a system folder the custom colours have no file: they are kept in memory
+// until the program ends, and never written.
+TIniStore& SessionColorStore() {
+    static TIniStore* const store = [] {
+        std::fprintf(stderr,
+                     "lintel: no system folder: the custom colours are kept only until the "
+                     "program ends\n");
+        return new TIniStore("");
+    }();
+    return *store;
+}
+
 // Tabs with narrow margins beside their captions, so all seven fit the dialog's width
 // side by side.
 class TCompactTabStyle : public QProxyStyle {
@@ -136,7 +148,12 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QWidget* owner) : QDialog(owner), host
     QFont font(ProportionalGothicName());
     font.setPixelSize(12);
     setFont(font);
-    colorStore_ = std::make_unique<TIniStore>(host_.SystemFolder() + "/li_clr.ini");
+    if (const std::string folder = host_.SystemFolder(); folder.empty()) {
+        colorStore_ = &SessionColorStore();
+    } else {
+        ownColorStore_ = std::make_unique<TIniStore>(folder + "/li_clr.ini");
+        colorStore_ = ownColorStore_.get();
+    }
 
     pgcConfig = new TPageControl(this);
     pgcConfig->setGeometry(0, 0, 394, 313);
@@ -178,7 +195,9 @@ TfrmConfig::~TfrmConfig() {
     // The buttons give their custom colours to the store as they go, so they go first;
     // then the store is written, once for the whole dialog.
     for (TColorDropButton* button : colorButtons_) delete button;
-    if (const Outcome written = colorStore_->UpdateFile(); !written.Ok()) {
+    if (!ownColorStore_)
+        return;
+    if (const Outcome written = ownColorStore_->UpdateFile(); !written.Ok()) {
         std::fprintf(stderr, "lintel: %s\n", FromCp932(written.Error()).toLocal8Bit().constData());
     }
 }
@@ -218,7 +237,7 @@ TColorDropButton* TfrmConfig::AddColorButton(QWidget* parent, const char* name, 
     button->setObjectName(QString::fromLatin1(name));
     button->move(place);
     // After the name and the parent: the entry of its custom colours is made of them.
-    button->SetCustomColorsStore(colorStore_.get());
+    button->SetCustomColorsStore(colorStore_);
     colorButtons_.push_back(button);
     return button;
 }

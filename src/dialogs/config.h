@@ -181,8 +181,10 @@ private:
     void EnableBorderColor(TLabelPage& p);
 
     TConfigHost& host_;
-    // The one store of the colour buttons' custom colours for this opening.
-    std::unique_ptr<TIniStore> colorStore_;
+    // The one store of the colour buttons' custom colours: li_clr.ini for this opening,
+    // or the session's own without a system folder.
+    std::unique_ptr<TIniStore> ownColorStore_;
+    TIniStore* colorStore_ = nullptr;
     // They give their custom colours to the store when they go, so they go before it.
     std::vector<TColorDropButton*> colorButtons_;
     int savedBackIndex_ = 0;

@@ -223,5 +223,32 @@ TEST_F(ConfigDialogTest, VisibleBoxesEnableTheirPages) {
         false);
 }
 
+// Without a system folder the custom colours last for the session: one line on standard
+// error says so, and nothing is written anywhere.
+TEST_F(ConfigDialogTest, WithoutSystemFolderCustomColoursLastTheSession) {
+    dir_.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\n");
+    drives_ = std::make_unique<TDriveTable>(dir_.File("sys"), std::vector<std::string>{}, clock_);
+    bar_ = std::make_unique<TfrmMain>(
+        *drives_, TStartupPaths{dir_.File("prog"), dir_.File("prog/lintel.ini"), ""},
+        TBarDesktop{shell_, surface_, &tray_});
+    bar_->Startup();
+    const bool rootFileBefore = std::filesystem::exists("/li_clr.ini");
+    TColorArrayClass custom = DefaultCustomColors();
+    custom.Set(3, 2, 0x123456);
+    TColorArrayClass seen;
+    testing::internal::CaptureStderr();
+    RunDialog([&](TfrmConfig& d) { d.Cn.dcbFG->SetCustomColors(custom); }, true);
+    RunDialog([&](TfrmConfig& d) { seen = d.Cn.dcbFG->CustomColors(); }, false);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(seen, custom);
+    std::size_t ours = 0;
+    for (std::size_t at = err.find("lintel:"); at != std::string::npos;
+         at = err.find("lintel:", at + 1))
+        ++ours;
+    EXPECT_EQ(ours, 1u) << err;
+    EXPECT_EQ(std::filesystem::exists("/li_clr.ini"), rootFileBefore);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("prog/li_clr.ini")));
+}
+
 }  // namespace
 }  // namespace lintel::test
