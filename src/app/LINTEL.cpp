@@ -9,6 +9,7 @@
 #include "app/ProgramPaths.h"
 #include "app/main.h"
 #include "platform/AlsaMixer.h"
+#include "platform/AlsaQuiet.h"
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "platform/Executable.h"
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
         // Running unguarded beats not running at all; the user is told why.
         std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(guard.Error()).c_str());
     }
+
+    // Before the mixer or a player opens ALSA: its own lines on standard error would
+    // repeat at every opening of the settings dialog on a machine without sound.
+    QuietAlsaErrors();
 
     const std::string exe = ExecutablePath();
     if (exe.empty()) {
