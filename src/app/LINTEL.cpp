@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/ProgramPaths.h"
+#include "app/QtJapanese.h"
 #include "app/main.h"
 #include "platform/AlsaMixer.h"
 #include "platform/AlsaQuiet.h"
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (std::string error; !LoadQtJapanese(app, error))
+        std::fprintf(stderr, "lintel: %s\n", error.c_str());
     fontConfig.join();
     RegisterFontSubstitutes();
 
