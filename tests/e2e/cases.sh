@@ -545,10 +545,15 @@ case_settings_dialog() {
     xdotool key --delay 100 ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+w Up
     # Back to the background page: "set below", then red from the colour button's palette,
     # which opens on the current colour (black, column 2 at the top): left, then down.
+    above() { xprop -id "$dialog" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+    above || fail "the settings dialog is not on top"
     xdotool key --delay 100 ctrl+shift+Tab alt+b Down Down alt+c space
     sleep 0.5
+    # While the palette is open the dialog steps back, so the colour dialog can come above it.
+    above && fail "the settings dialog stayed on top under the palette"
     xdotool key --delay 150 Left Down Return
     sleep 0.3
+    wait_for above 20 || fail "the settings dialog did not go back on top"
     xdotool mousemove --window "$dialog" 111 329 click 1
     wait_for '[[ -z "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 50 ||
         fail "the dialog did not close with OK"
