@@ -19,9 +19,10 @@ set -euo pipefail
 build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libcdio-paranoia-dev libasound2-dev
        libxcb1-dev libfontconfig-dev)
 test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
-# The bar's Japanese fonts; Xvfb, openbox, xdotool, xprop (x11-utils) and ImageMagick's
-# import for a run without a display. The tests use all of them and a tray (trayer).
-run=(fonts-ipafont-gothic xvfb openbox xdotool x11-utils imagemagick)
+# The bar's Japanese fonts and Qt's own texts in Japanese; Xvfb, openbox, xdotool, xprop
+# (x11-utils) and ImageMagick's import for a run without a display. The tests use all of
+# them and a tray (trayer).
+run=(fonts-ipafont-gothic qt6-translations-l10n xvfb openbox xdotool x11-utils imagemagick)
 
 usage="usage: $0 build|test|run|format|bench|fuzz|package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }

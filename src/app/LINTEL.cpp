@@ -7,8 +7,10 @@
 #include <thread>
 
 #include "app/ProgramPaths.h"
+#include "app/QtJapanese.h"
 #include "app/main.h"
 #include "platform/AlsaMixer.h"
+#include "platform/AlsaQuiet.h"
 #include "platform/Cp932.h"
 #include "platform/Drives.h"
 #include "platform/Executable.h"
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lintel: %s\n", cp932::ToUtf8(guard.Error()).c_str());
     }
 
+    // Before the mixer or a player opens ALSA: its own lines on standard error would
+    // repeat at every opening of the settings dialog on a machine without sound.
+    QuietAlsaErrors();
+
     const std::string exe = ExecutablePath();
     if (exe.empty()) {
         std::fprintf(stderr, "lintel: the program cannot tell where its own file lies\n");
@@ -51,6 +57,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ProgramIcon());
     // The bar closes the program itself; a closed message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (std::string error; !LoadQtJapanese(app, error))
+        std::fprintf(stderr, "lintel: %s\n", error.c_str());
     fontConfig.join();
     RegisterFontSubstitutes();
 

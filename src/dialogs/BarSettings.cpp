@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QWidget>
 
+#include "settings/StatusTexts.h"
 #include "widgets/QtText.h"
 
 namespace lintel {
@@ -337,6 +338,70 @@ void PreviewGaugePlace(TBarSettingsTarget& bar, int position) {
     TTextGauge& gauge = bar.TimeGauge();
     MoveTo(gauge, PlaceGauge(position, bar.ClientSize().width(), BoundsOf(gauge),
                              BoundsOf(bar.DiscLabel()), BoundsOf(bar.TrackLabel())));
+}
+
+// ---- the previews
+
+std::string PreviewPad(bool space) {
+    return space ? "  " : "";
+}
+
+void PreviewTrack(TPreviewTarget& target, const TLabelFontValues& v, int order) {
+    TBarSettingsTarget& bar = target.Bar();
+    TShadowLabel& track = bar.TrackLabel();
+    ShowLabelFont(track, v);
+    bar.SetTrackLabelPad(PreviewPad(v.space));
+    PreviewArrangement(bar, order);
+    target.UpdateTrackLabel();
+    // Track 0 without a name: no disc, or none with audio; the status text says which.
+    const std::string& text = track.Caption();
+    if (text == "0. " || text == "0.   ") {
+        const std::string_view status = target.TrayOpen() ? kNoDiscText : kNotAudioText;
+        track.SetCaption(std::string(status) + PreviewPad(v.space));
+    }
+}
+
+void PreviewCDName(TPreviewTarget& target, const TLabelFontValues& v, int order) {
+    TBarSettingsTarget& bar = target.Bar();
+    ShowLabelFont(bar.DiscLabel(), v);
+    bar.SetDiscLabelPad(PreviewPad(v.space));
+    PreviewArrangement(bar, order);
+    target.UpdateDiscLabel();
+    const std::string& track = bar.TrackLabel().Caption();
+    for (const std::string_view status : {kNoDiscText, kNotAudioText}) {
+        if (track == status || track == std::string(status) + "  ") {
+            bar.DiscLabel().SetCaption(std::string(status) + PreviewPad(v.space));
+        }
+    }
+}
+
+void PreviewTimeBar(TBarSettingsTarget& bar, const TTimeBarValues& v) {
+    ShowTimeBar(bar.TimeGauge(), v);
+}
+
+void PreviewBack(TIniStore& settings, TPreviewTarget& target, const TBackValues& v) {
+    TBarSettingsTarget& bar = target.Bar();
+    bar.SetBarColor(v.color);
+    if (v.itemIndex == 1) {
+        bar.SetBarColor(clBtnFace);
+    }
+    WriteInteger(settings, S::BackItemIndex, v.itemIndex);
+    target.RepaintBar();
+}
+
+void PreviewPlacement(TBarSettingsTarget& bar, const TPlacementValues& v) {
+    if (const auto edge = EdgeOfPosition(v.position)) {
+        bar.SetEdge(*edge);
+    }
+    bar.SetAlwaysOnTop(v.topMost);
+    bar.SetAutoHide(v.autoHide);
+    PreviewGaugePlace(bar, v.timeBarPosition);
+}
+
+void PreviewTimer(TPreviewTarget& target, const std::string& interval) {
+    if (const std::optional<int> milliseconds = ParseMilliseconds(interval)) {
+        target.SetTimerInterval(*milliseconds);
+    }
 }
 
 void PlaceOperationPanel(TIniStore& settings, TBarSettingsTarget& bar) {

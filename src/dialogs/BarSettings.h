@@ -48,6 +48,20 @@ public:
     virtual void SetTrackLabelPad(const std::string& pad) = 0;
 };
 
+/// What the settings dialog's previews reach of the bar besides its widgets.
+class TPreviewTarget {
+public:
+    virtual ~TPreviewTarget() = default;
+    /// The bar's widgets the previews set.
+    virtual TBarSettingsTarget& Bar() = 0;
+    virtual void UpdateDiscLabel() = 0;
+    virtual void UpdateTrackLabel() = 0;
+    /// Whether the device reports the open state (the tray is out).
+    virtual bool TrayOpen() = 0;
+    virtual void SetTimerInterval(int milliseconds) = 0;
+    virtual void RepaintBar() = 0;
+};
+
 /// The desktop-toolbar edge of a settings edge, and back: left, right and floating bars
 /// all count as floating.
 [[nodiscard]] TAppBarEdge AppBarEdgeOf(TBarEdge edge);
@@ -182,6 +196,26 @@ void PreviewArrangement(TBarSettingsTarget& bar, int order);
 /// The preview's gauge place for the dialog's choice: top right or behind a label; the
 /// free place (and no choice) leaves the gauge where it stands.
 void PreviewGaugePlace(TBarSettingsTarget& bar, int position);
+
+// ---- the settings dialog's previews (Apply): the dialog's values shown on the bar
+// without storing them. They differ from the apply operations in three ways: the pads are
+// two blanks instead of one, a gauge set to the free place is not moved, and the panel is
+// not pulled up into a thinner bar.
+
+/// The pad a ticked "Space" box shows while the dialog is open: two blanks.
+[[nodiscard]] std::string PreviewPad(bool space);
+/// The track label with the page's values, arranged by `order`, its text set again; track
+/// 0 without a name becomes "No Disc" (tray out) or "Not Audio CD", with the pad.
+void PreviewTrack(TPreviewTarget& target, const TLabelFontValues& values, int order);
+/// The disc label likewise; it copies a status text the track label shows.
+void PreviewCDName(TPreviewTarget& target, const TLabelFontValues& values, int order);
+void PreviewTimeBar(TBarSettingsTarget& bar, const TTimeBarValues& values);
+/// Also writes [Back] "ItemIndex" at once: the bar's background erase reads it from the file.
+void PreviewBack(TIniStore& settings, TPreviewTarget& target, const TBackValues& values);
+/// Edge (none for no choice), always-on-top, auto-hide and the gauge's place.
+void PreviewPlacement(TBarSettingsTarget& bar, const TPlacementValues& values);
+/// The poll timer's interval; text that is no interval leaves the timer as it runs.
+void PreviewTimer(TPreviewTarget& target, const std::string& interval);
 
 /// Places the operation panel from [iPosition] "Op_X", "Op_Y" when the bar is shown.
 void PlaceOperationPanel(TIniStore& settings, TBarSettingsTarget& bar);

@@ -93,6 +93,12 @@ TfrmCDEdit::TfrmCDEdit(TIniStore* settings, THelp* help, QWidget* owner)
     connect(btnKCDConfig, &QPushButton::clicked, this, [this] { btnKCDConfigClick(); });
     connect(btnReturn, &QPushButton::clicked, this, [this] { btnReturnClick(); });
     connect(lsbAllTrack, &QListWidget::itemClicked, this, [this] { lsbAllTrackClick(); });
+    // Whatever moves the list's line (a click, the arrow keys, type-ahead, a drag), the
+    // name field shows that line's track, so Enter or OK never stores a name under
+    // another track than the one it was loaded from.
+    connect(lsbAllTrack, &QListWidget::currentRowChanged, this,
+            [this](int row) { LoadTrackName(row); });
+    lsbAllTrack->installEventFilter(this);
 
     RunKnownCdDialog = [](TfrmKCDcfg& dialog) { return dialog.exec() == QDialog::Accepted; };
 }
@@ -113,6 +119,12 @@ void TfrmCDEdit::Load(const TStringList& titleLines, int trackCount) {
 // ---- the copy
 
 void TfrmCDEdit::SetTyped(const std::string& key, const QString& text) {
+    // Text as the field was loaded keeps its stored bytes: decoding and encoding again
+    // would change bytes with two forms of one character, or lose undecodable ones.
+    if (text == Value(key)) {
+        unstorable_.erase(key);
+        return;
+    }
     const cp932::Encoded encoded = ToCp932(text);
     if (encoded.Complete()) {
         SetBytes(key, encoded.bytes);
@@ -190,6 +202,8 @@ void TfrmCDEdit::btnReturnClick() {
     SetTyped(TrackKey(track), edtTrack->text());
     RefreshTrackItem(track);
     SelectTrack(track + 1);
+    // After a click on btnReturn as after Enter: typing replaces the next name.
+    FocusTrackName();
 }
 
 void TfrmCDEdit::edtTrackStep(int step) {
@@ -198,7 +212,12 @@ void TfrmCDEdit::edtTrackStep(int step) {
 
 void TfrmCDEdit::lsbAllTrackClick() {
     SelectTrack(SelectedTrack());
+    FocusTrackName();
+}
+
+void TfrmCDEdit::FocusTrackName() {
     edtTrack->setFocus();
+    edtTrack->selectAll();
 }
 
 void TfrmCDEdit::RefreshTrackItem(int index) {
@@ -210,7 +229,12 @@ void TfrmCDEdit::SelectTrack(int index) {
     if (index < 0 || index >= lsbAllTrack->count())
         index = 0;
     lsbAllTrack->setCurrentRow(index);
-    edtTrack->setText(lsbAllTrack->count() > 0 ? Value(TrackKey(index)) : QString());
+    // Loaded again when the line did not change: the typed name is dropped all the same.
+    LoadTrackName(SelectedTrack());
+}
+
+void TfrmCDEdit::LoadTrackName(int index) {
+    edtTrack->setText(index >= 0 ? Value(TrackKey(index)) : QString());
     edtTrack->selectAll();
 }
 
@@ -229,9 +253,13 @@ void TfrmCDEdit::btnKCDConfigClick() {
     TfrmKCDcfg dialog(settings_, help_, this);
     if (!RunKnownCdDialog(dialog))
         return;
-    if (settings_ != nullptr)
-        WriteString(*settings_, TSetting::KnownCDFolder,
-                    ToCp932(dialog.edtDataFolder->text()).bytes);
+    // A folder name with characters code page 932 lacks would come back as another
+    // folder: the stored one stays, and the user is told.
+    const cp932::Encoded folder = ToCp932(dialog.edtDataFolder->text());
+    if (!folder.Complete())
+        ShowText(Text("このフォルダ名は保存できません。"));
+    else if (settings_ != nullptr)
+        WriteString(*settings_, TSetting::KnownCDFolder, folder.bytes);
     const std::optional<TKnownCdDisc> disc = dialog.SelectedDisc();
     if (!disc)
         return;
@@ -261,7 +289,9 @@ bool TfrmCDEdit::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (IsEnter(key)) {
-        if (watched == edtTitle)
+        if (watched == lsbAllTrack)
+            lsbAllTrackClick();
+        else if (watched == edtTitle)
             edtTitleReturn();
         else if (watched == edtArtist)
             edtArtistReturn();

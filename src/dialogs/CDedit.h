@@ -92,6 +92,7 @@ protected:
 
 private:
     /// Sets `key` of the copy to typed text, leaving out what code page 932 cannot hold.
+    /// Text equal to the key's value as shown leaves its bytes as they are.
     void SetTyped(const std::string& key, const QString& text);
     /// Sets `key` of the copy to code page 932 bytes.
     void SetBytes(const std::string& key, const std::string& bytes);
@@ -102,6 +103,10 @@ private:
     /// Selects line `index` of the track list, or line 0 when there is no such line, and
     /// loads that track's name into edtTrack with all of it selected.
     void SelectTrack(int index);
+    /// Loads the name of track `index` (none for -1) into edtTrack, all of it selected.
+    void LoadTrackName(int index);
+    /// The focus into edtTrack with all of its text selected.
+    void FocusTrackName();
     [[nodiscard]] int SelectedTrack() const;
     void ShowText(const QString& text);
 

@@ -67,7 +67,7 @@ TfrmKCDcfg::TfrmKCDcfg(TIniStore* settings, THelp* help, QWidget* owner)
     connect(bbtFolderSelect, &QPushButton::clicked, this, [this] { bbtFolderSelectClick(); });
 
     PickFolder = [](QWidget* parent, const QString& current) {
-        return QFileDialog::getExistingDirectory(parent, QString(), current);
+        return QFileDialog::getExistingDirectory(parent, Text("KnownCDデータのフォルダ"), current);
     };
 }
 

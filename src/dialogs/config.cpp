@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -30,11 +31,6 @@
 
 namespace lintel {
 namespace {
-
-// The pad Apply shows while the dialog is open; the stored setting gives one blank.
-std::string PreviewPad(const QCheckBox& space) {
-    return space.isChecked() ? "  " : "";
-}
 
 QCheckBox* AddCheck(QWidget* parent, const char* captionUtf8, QRect place) {
     auto* box = new QCheckBox(Text(captionUtf8), parent);
@@ -77,6 +73,19 @@ QListWidget* AddFontList(QWidget* parent, QRect place, bool sorted) {
     return list;
 }
 
+// The pair's edit box takes the list's line however it was chosen: a click, the arrow
+// keys or type-ahead. The line Qt makes current without selecting it, when the list
+// takes the focus, is no choice and leaves the typed name alone.
+void PairFontList(QObject* owner, QListWidget* list, QLineEdit* edit) {
+    QObject::connect(list, &QListWidget::itemClicked, owner,
+                     [edit](QListWidgetItem* item) { edit->setText(item->text()); });
+    QObject::connect(list, &QListWidget::itemSelectionChanged, owner, [list, edit] {
+        const QList<QListWidgetItem*> chosen = list->selectedItems();
+        if (!chosen.isEmpty())
+            edit->setText(chosen.first()->text());
+    });
+}
+
 void SelectFontLine(QListWidget& list, const QString& name) {
     const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
     list.setCurrentItem(found.isEmpty() ? nullptr : found.first());
@@ -90,6 +99,18 @@ std::string Typed(const QLineEdit& edit) {
 
 std::string Typed(const QComboBox& box) {
     return ToCp932(box.currentText()).bytes;
+}
+
+// Without a system folder the custom colours have no file: they are kept in memory
+// until the program ends, and never written.
+TIniStore& SessionColorStore() {
+    static TIniStore* const store = [] {
+        std::fprintf(stderr,
+                     "lintel: no system folder: the custom colours are kept only until the "
+                     "program ends\n");
+        return new TIniStore("");
+    }();
+    return *store;
 }
 
 // Tabs with narrow margins beside their captions, so all seven fit the dialog's width
@@ -127,7 +148,12 @@ TfrmConfig::TfrmConfig(TConfigHost& host, QWidget* owner) : QDialog(owner), host
     QFont font(ProportionalGothicName());
     font.setPixelSize(12);
     setFont(font);
-    colorStore_ = std::make_unique<TIniStore>(host_.SystemFolder() + "/li_clr.ini");
+    if (const std::string folder = host_.SystemFolder(); folder.empty()) {
+        colorStore_ = &SessionColorStore();
+    } else {
+        ownColorStore_ = std::make_unique<TIniStore>(folder + "/li_clr.ini");
+        colorStore_ = ownColorStore_.get();
+    }
 
     pgcConfig = new TPageControl(this);
     pgcConfig->setGeometry(0, 0, 394, 313);
@@ -169,7 +195,9 @@ TfrmConfig::~TfrmConfig() {
     // The buttons give their custom colours to the store as they go, so they go first;
     // then the store is written, once for the whole dialog.
     for (TColorDropButton* button : colorButtons_) delete button;
-    if (const Outcome written = colorStore_->UpdateFile(); !written.Ok()) {
+    if (!ownColorStore_)
+        return;
+    if (const Outcome written = ownColorStore_->UpdateFile(); !written.Ok()) {
         std::fprintf(stderr, "lintel: %s\n", FromCp932(written.Error()).toLocal8Bit().constData());
     }
 }
@@ -199,8 +227,7 @@ void TfrmConfig::BuildLabelPage(QWidget* page, TLabelPage& p, const char* prefix
     p.dcbBG = AddColorButton(colors, pre == "Cn" ? "dcbCnBG" : "dcbTrBG", {80, 54});
     p.lblclrBG = AddLabel(colors, "縁(&R)", {10, 58}, p.dcbBG);
 
-    connect(p.lsbFontName, &QListWidget::itemClicked, this,
-            [&p](QListWidgetItem* item) { p.edtFontName->setText(item->text()); });
+    PairFontList(this, p.lsbFontName, p.edtFontName);
     connect(p.chbVisible, &QCheckBox::clicked, this, [this, &p] { EnableLabelPage(p); });
     connect(p.chbUseBack, &QCheckBox::clicked, this, [this, &p] { EnableBorderColor(p); });
 }
@@ -210,7 +237,7 @@ TColorDropButton* TfrmConfig::AddColorButton(QWidget* parent, const char* name, 
     button->setObjectName(QString::fromLatin1(name));
     button->move(place);
     // After the name and the parent: the entry of its custom colours is made of them.
-    button->SetCustomColorsStore(colorStore_.get());
+    button->SetCustomColorsStore(colorStore_);
     colorButtons_.push_back(button);
     return button;
 }
@@ -242,8 +269,7 @@ void TfrmConfig::BuildTimeBarPage() {
     sedTbHeight = new TSpinEdit(0, 2000, tbsTb);
     sedTbHeight->setGeometry(296, 252, 64, 20);
     AddLabel(tbsTb, "バーの高さ(&H)", {200, 255}, sedTbHeight);
-    connect(lsbTbFontName, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { edtTbFontName->setText(item->text()); });
+    PairFontList(this, lsbTbFontName, edtTbFontName);
     connect(chbTbVisible, &QCheckBox::clicked, this, [this] { chbTbVisibleClick(); });
     pgcConfig->addTab(tbsTb, Text("ﾀｲﾑﾊﾞｰ"));
 }
@@ -353,6 +379,12 @@ void TfrmConfig::FormShow() {
 }
 
 void TfrmConfig::FormActivate() {
+    // Taken once: the dialog becomes active again after another program, the palette or
+    // the colour dialog, and by then Apply may have written its preview, which Cancel
+    // must not keep.
+    if (backIndexTaken_)
+        return;
+    backIndexTaken_ = true;
     savedBackIndex_ = rdgBack->ItemIndex();
 }
 
@@ -482,14 +514,22 @@ TTimeBarValues TfrmConfig::TimeBarValues() const {
             chbTbItalic->isChecked(),  sedTbWidth->Value(),   sedTbHeight->Value()};
 }
 
+TBackValues TfrmConfig::BackValues() const {
+    return {rdgBack->ItemIndex(), dcbBkColor->Color()};
+}
+
+TPlacementValues TfrmConfig::PlacementValues() const {
+    return {rdgPosition->ItemIndex(), rdgOrder->ItemIndex(), rdgTbPos->ItemIndex(),
+            chbTopMost->isChecked(), chbAutoHide->isChecked()};
+}
+
 TConfigValues TfrmConfig::Values() const {
     TConfigValues v;
     v.cdName = LabelValues(Cn);
     v.track = LabelValues(Tr);
     v.timeBar = TimeBarValues();
-    v.back = {rdgBack->ItemIndex(), dcbBkColor->Color()};
-    v.placement = {rdgPosition->ItemIndex(), rdgOrder->ItemIndex(), rdgTbPos->ItemIndex(),
-                   chbTopMost->isChecked(), chbAutoHide->isChecked()};
+    v.back = BackValues();
+    v.placement = PlacementValues();
     v.etc = {chbVisiOpe->isChecked(),    rdgVisiOpeType->ItemIndex(), chbAutoPlay->isChecked(),
              chbCDROMClose->isChecked(), chbResume->isChecked(),      Typed(*cmbDrive),
              Typed(*cmbTimerInt)};
@@ -514,6 +554,42 @@ bool TfrmConfig::Execute() {
     return ok;
 }
 
+void TfrmConfig::done(int result) {
+    if (result == QDialog::Accepted)
+        KeepStorableFontNames();
+    QDialog::done(result);
+}
+
+void TfrmConfig::KeepStorableFontNames() {
+    // A name with characters code page 932 lacks would be stored as another name: the
+    // stored one stays, and the user is told which characters could not be kept.
+    TIniStore& settings = host_.Settings();
+    const std::pair<QLineEdit*, std::string> names[] = {
+        {Cn.edtFontName, ReadString(settings, DiscLabelKeys().name)},
+        {Tr.edtFontName, ReadString(settings, TrackLabelKeys().name)},
+        {edtTbFontName, ReadString(settings, TSetting::TbFontName)}};
+    std::u32string lost;
+    for (const auto& [edit, stored] : names) {
+        const cp932::Encoded typed = ToCp932(edit->text());
+        if (typed.Complete())
+            continue;
+        for (char32_t c : typed.unmapped) {
+            if (lost.find(c) == std::u32string::npos)
+                lost += c;
+        }
+        edit->setText(FromCp932(stored));
+    }
+    if (lost.empty())
+        return;
+    QStringList shown;
+    for (char32_t c : lost) shown.push_back(QString::fromUcs4(&c, 1));
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    Text("次の文字はフォント名に保存できません。") + "\n\n" + shown.join(' '),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 void TfrmConfig::btnHelpClick() {
     if (THelp* help = host_.Help()) {
         (void)help->Show(kHelpSettings);
@@ -530,77 +606,32 @@ void TfrmConfig::btnReloadClick() {
     host_.ReapplyEdge();
 }
 
-void TfrmConfig::PreviewLabel(const TLabelPage& p, TShadowLabel& label, bool disc) {
-    ShowLabelFont(label, LabelValues(p));
-    const std::string pad = PreviewPad(*p.chbSpace);
-    TBarSettingsTarget& bar = host_.Bar();
-    if (disc) {
-        bar.SetDiscLabelPad(pad);
-    } else {
-        bar.SetTrackLabelPad(pad);
-    }
-}
-
 void TfrmConfig::PreviewOrder() {
     PreviewArrangement(host_.Bar(), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewTrack() {
-    TShadowLabel& track = host_.Bar().TrackLabel();
-    PreviewLabel(Tr, track, false);
-    PreviewOrder();
-    host_.UpdateTrackLabel();
-    // Track 0 without a name: no disc, or none with audio; the status text says which.
-    const std::string& text = track.Caption();
-    if (text == "0. " || text == "0.   ") {
-        const std::string_view status = host_.TrayOpen() ? kNoDiscText : kNotAudioText;
-        track.SetCaption(std::string(status) + PreviewPad(*Tr.chbSpace));
-    }
+    lintel::PreviewTrack(host_, LabelValues(Tr), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewCDName() {
-    TBarSettingsTarget& bar = host_.Bar();
-    PreviewLabel(Cn, bar.DiscLabel(), true);
-    PreviewOrder();
-    host_.UpdateDiscLabel();
-    const std::string& track = bar.TrackLabel().Caption();
-    for (const std::string_view status : {kNoDiscText, kNotAudioText}) {
-        if (track == status || track == std::string(status) + "  ") {
-            bar.DiscLabel().SetCaption(std::string(status) + PreviewPad(*Cn.chbSpace));
-        }
-    }
+    lintel::PreviewCDName(host_, LabelValues(Cn), rdgOrder->ItemIndex());
 }
 
 void TfrmConfig::PreviewTimeBar() {
-    ShowTimeBar(host_.Bar().TimeGauge(), TimeBarValues());
+    lintel::PreviewTimeBar(host_.Bar(), TimeBarValues());
 }
 
 void TfrmConfig::PreviewBack() {
-    TBarSettingsTarget& bar = host_.Bar();
-    bar.SetBarColor(dcbBkColor->Color());
-    if (rdgBack->ItemIndex() == 1) {
-        bar.SetBarColor(clBtnFace);
-    }
-    // Written at once: the bar's background erase reads the choice from the file.
-    WriteInteger(host_.Settings(), TSetting::BackItemIndex, rdgBack->ItemIndex());
-    host_.RepaintBar();
+    lintel::PreviewBack(host_.Settings(), host_, BackValues());
 }
 
 void TfrmConfig::PreviewPlacement() {
-    TBarSettingsTarget& bar = host_.Bar();
-    if (const auto edge = EdgeOfPosition(rdgPosition->ItemIndex())) {
-        bar.SetEdge(*edge);
-    }
-    bar.SetAlwaysOnTop(chbTopMost->isChecked());
-    bar.SetAutoHide(chbAutoHide->isChecked());
-    PreviewGaugePlace(bar, rdgTbPos->ItemIndex());
+    lintel::PreviewPlacement(host_.Bar(), PlacementValues());
 }
 
 void TfrmConfig::PreviewTimer() {
-    // Text that is no interval leaves the timer as it runs.
-    if (const std::optional<int> interval = ParseMilliseconds(Typed(*cmbTimerInt))) {
-        host_.SetTimerInterval(*interval);
-    }
+    lintel::PreviewTimer(host_, Typed(*cmbTimerInt));
 }
 
 }  // namespace lintel

@@ -33,12 +33,9 @@ class TSpinEdit;
 class TVolumePage;
 
 /// What the dialog reaches of the bar. Everything must outlive the dialog.
-class TConfigHost {
+class TConfigHost : public TPreviewTarget {
 public:
-    virtual ~TConfigHost() = default;
     virtual TIniStore& Settings() = 0;
-    /// The bar's widgets the previews set.
-    virtual TBarSettingsTarget& Bar() = 0;
     virtual DriveSet& Drives() = 0;
     virtual MixerSystem& Mixers() = 0;
     /// The program's help, or nullptr.
@@ -46,14 +43,7 @@ public:
     /// The folder that holds li_clr.ini, the colour buttons' custom colours.
     virtual std::string SystemFolder() = 0;
 
-    // ---- the bar's operations the previews use
-    virtual void UpdateDiscLabel() = 0;
-    virtual void UpdateTrackLabel() = 0;
-    /// Whether the device reports the open state (the tray is out).
-    virtual bool TrayOpen() = 0;
     virtual void ReapplyEdge() = 0;
-    virtual void SetTimerInterval(int milliseconds) = 0;
-    virtual void RepaintBar() = 0;
     /// While set, a change of the dock does not lay the bar out by the stored settings,
     /// so that it does not undo a previewed arrangement.
     virtual void SetConfigDialogOpen(bool open) = 0;
@@ -95,6 +85,7 @@ public:
     // ---- set-up
     void FormCreate();
     void FormShow();
+    /// Takes SavedBackIndex, once: when the dialog is first shown.
     void FormActivate();
     void FillDriveList();
     void LoadCnPage();
@@ -169,6 +160,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    /// OK first keeps the stored font names whose typed form code page 932 cannot hold.
+    void done(int result) override;
 
 private:
     void BuildLabelPage(QWidget* page, TLabelPage& p, const char* prefix,
@@ -181,16 +174,21 @@ private:
     void LoadLabelPage(TLabelPage& p, const TLabelFontValues& v);
     [[nodiscard]] TLabelFontValues LabelValues(const TLabelPage& p) const;
     [[nodiscard]] TTimeBarValues TimeBarValues() const;
+    [[nodiscard]] TBackValues BackValues() const;
+    [[nodiscard]] TPlacementValues PlacementValues() const;
+    void KeepStorableFontNames();
     void EnableLabelPage(TLabelPage& p);
     void EnableBorderColor(TLabelPage& p);
-    void PreviewLabel(const TLabelPage& p, TShadowLabel& label, bool disc);
 
     TConfigHost& host_;
-    // The one store of the colour buttons' custom colours for this opening.
-    std::unique_ptr<TIniStore> colorStore_;
+    // The one store of the colour buttons' custom colours: li_clr.ini for this opening,
+    // or the session's own without a system folder.
+    std::unique_ptr<TIniStore> ownColorStore_;
+    TIniStore* colorStore_ = nullptr;
     // They give their custom colours to the store when they go, so they go before it.
     std::vector<TColorDropButton*> colorButtons_;
     int savedBackIndex_ = 0;
+    bool backIndexTaken_ = false;
 };
 
 }  // namespace lintel

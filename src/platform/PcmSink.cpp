@@ -3,14 +3,11 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
-#include <mutex>
+
+#include "platform/AlsaQuiet.h"
 
 namespace lintel {
 namespace {
-
-// ALSA's own complaints on standard error would repeat at every play without a device;
-// the player reports the reason itself, once.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 // Half a second in the device: enough to ride out a busy machine, short enough that a
 // stop is not heard late.
@@ -132,8 +129,9 @@ private:
 }  // namespace
 
 std::unique_ptr<PcmSink> OpenDefaultPcm(std::string& error) {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { snd_lib_error_set_handler(QuietAlsa); });
+    // ALSA's own complaints would repeat at every play without a device; the player
+    // reports the reason itself, once.
+    QuietAlsaErrors();
     snd_pcm_t* pcm = nullptr;
     int result = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (result < 0) {

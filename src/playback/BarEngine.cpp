@@ -136,14 +136,18 @@ void TBarEngine::sbtCDEditClick() {
         const int tracks = static_cast<int>(player_.cdcore.QueryTrackCount());
         const std::optional<TStringList> edited =
             player_.view.ShowTitleEditor(titles_.Lines(), tracks);
-        // Ticks go on while the editor is open: the disc may have left the drive meanwhile,
-        // and its titles must not land in another disc's record.
-        if (edited && detection_.DiscId() != discId) {
-            player_.view.ShowMessage(cp932::Literal(
-                "編集中にディスクが取り出されたため、タイトルは保存されませんでした。"));
-        } else if (edited) {
+        // Ticks go on while the editor is open: the disc may have left the drive meanwhile.
+        // What was typed belongs to the disc it was typed for, never to the one now in
+        // the drive, whose display stays as it is.
+        if (edited) {
             (void)SaveTitleRecord(*player_.settings, discId, *edited, tracks);
-            detection_.LoadTitleRecord();
+            if (detection_.DiscId() == discId) {
+                detection_.LoadTitleRecord();
+            } else {
+                player_.view.ShowMessage(
+                    cp932::Literal("編集中にディスクが取り出されたため、タイトルは取り出したディ"
+                                   "スクに保存しました。"));
+            }
         }
     }
     player_.view.HideOperationPanel();

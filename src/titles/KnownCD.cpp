@@ -1,11 +1,16 @@
 #include "titles/KnownCD.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/Cp932.h"
-#include "platform/FileIo.h"
+#include "platform/SystemError.h"
 
 namespace lintel {
 namespace {
@@ -19,24 +24,56 @@ std::string Problem(const std::string& path, std::string_view utf8) {
     return cp932::FromUtf8(path).bytes + ": " + cp932::Literal(utf8);
 }
 
-// Reads a whole file of at most kKnownCdMaxFileSize bytes; on failure `error` says why.
+// Reads a whole regular file of at most kKnownCdMaxFileSize bytes; on failure `error`
+// says why. Another program's folder may hold anything under these names: a FIFO would
+// block the opening for ever and a device would never end, so only a regular file is
+// read, and never more than the cap, however the file changes while it is read.
 bool ReadSmallFile(const std::string& path, std::string& contents, std::string& error) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kKnownCdMaxFileSize) {
+    contents.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno == ENOENT ? Problem(path, "ファイルがありません")
+                                : SystemErrorMessage("Cannot read", path, errno);
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        error = Problem(path, "通常のファイルではありません");
+        return false;
+    }
+    // The size is only a hint: the file may grow while it is read. One byte beyond the
+    // cap tells a file that is too large.
+    constexpr std::size_t kLimit = kKnownCdMaxFileSize + 1;
+    contents.resize(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kLimit - 1) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == contents.size()) {
+            if (used == kLimit)
+                break;
+            contents.resize(std::min(used * 2 + 65536, kLimit));
+        }
+        const ssize_t n = read(fd, contents.data() + used, contents.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = SystemErrorMessage("Cannot read", path, errno);
+            close(fd);
+            contents.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    contents.resize(used);
+    if (used > kKnownCdMaxFileSize) {
+        contents.clear();
         error = Problem(path, "ファイルが大きすぎます");
         return false;
     }
-    switch (ReadWholeFile(path, contents, error)) {
-        case ReadStatus::Read:
-            return true;
-        case ReadStatus::Missing:
-            error = Problem(path, "ファイルがありません");
-            return false;
-        case ReadStatus::Failed:
-            return false;
-    }
-    return false;
+    return true;
 }
 
 }  // namespace

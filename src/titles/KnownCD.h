@@ -62,8 +62,9 @@ struct TKnownCdRead {
 [[nodiscard]] std::string KnownCdTrackPath(const std::string& indexPath);
 
 /// Reads the index file at `indexPath` and the track file beside it. Fails when either is
-/// missing, unreadable or larger than kKnownCdMaxFileSize, or the index is shorter than
-/// kKnownCdIndexSize.
+/// missing, no regular file (a FIFO or a device is never opened for reading), unreadable
+/// or larger than kKnownCdMaxFileSize (of which no more is ever read), or the index is
+/// shorter than kKnownCdIndexSize.
 [[nodiscard]] TKnownCdRead ReadKnownCdDisc(const std::string& indexPath);
 
 /// The names of the index files in `folder`, sorted: every regular file whose extension

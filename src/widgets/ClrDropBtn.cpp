@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyleOptionButton>
+#include <QWindow>
 #include <cstdio>
 
 #include "titles/IniStore.h"
@@ -54,6 +55,7 @@ TColorDropButton::~TColorDropButton() {
         palette_->OnColorChosen = nullptr;
         customColors_ = palette_->CustomColors();
         delete palette_.data();
+        RestoreTopmostWindows();
     }
     SaveCustomColors();
 }
@@ -125,7 +127,27 @@ void TColorDropButton::Click() {
     DropDown();
 }
 
+void TColorDropButton::LowerTopmostWindows() {
+    // The program's windows that stay on top (the settings dialog among them) step back
+    // while the palette is open, so the colour dialog it opens is not hidden behind them.
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible() && window->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+            window->setFlag(Qt::WindowStaysOnTopHint, false);
+            loweredTopmost_.emplace_back(window);
+        }
+    }
+}
+
+void TColorDropButton::RestoreTopmostWindows() {
+    for (const QPointer<QWindow>& window : loweredTopmost_) {
+        if (window)
+            window->setFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    loweredTopmost_.clear();
+}
+
 void TColorDropButton::DropDown() {
+    LowerTopmostWindows();
     auto* palette = new TColorDropPalette(this);
     // Below the button; above it when it would pass the bottom of the work area.
     QPoint at = mapToGlobal(QPoint(0, height()));
@@ -169,6 +191,7 @@ void TColorDropButton::PaletteClosed(TColorDropPalette* palette) {
         suppressNextClick_ = true;
     customColors_ = palette_->CustomColors();
     palette_ = nullptr;
+    RestoreTopmostWindows();
     update();
     // Into the store at once, so the owner may write its file while the button lives.
     SaveCustomColors();

@@ -5,8 +5,10 @@
 
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "widgets/ClrDropPal.h"
 #include "widgets/Events.h"
@@ -103,6 +105,10 @@ private:
     void DropDown();
     void PaletteClosed(TColorDropPalette* palette);
     [[nodiscard]] int FirstIndexOf(TColor value) const;
+    /// The application's visible stay-on-top windows stop staying on top while the
+    /// palette is open; Restore gives it back to them.
+    void LowerTopmostWindows();
+    void RestoreTopmostWindows();
 
     bool showColorHints_ = true;
     std::string otherBtnCaption_ = "&Other";
@@ -117,6 +123,7 @@ private:
     std::optional<std::string> loadedEntry_;
     TIniStore* store_ = nullptr;
     QPointer<TColorDropPalette> palette_;
+    std::vector<QPointer<QWindow>> loweredTopmost_;
     // Where the mouse released the button during a click; none for a keyboard click.
     std::optional<int> clickX_;
 };

@@ -104,6 +104,28 @@ TTimeBarValues FromGauge(const TTextGauge& gauge) {
     return v;
 }
 
+// The bar's operations the previews call, over the same fake bar: the labels' texts are
+// set as the bar sets them, the bar's text followed by its pad.
+class FakePreview : public TPreviewTarget {
+public:
+    explicit FakePreview(FakeBar& bar) : bar_(bar) {}
+    TBarSettingsTarget& Bar() override { return bar_; }
+    void UpdateDiscLabel() override { bar_.DiscLabel().SetCaption(discText + bar_.discPad); }
+    void UpdateTrackLabel() override { bar_.TrackLabel().SetCaption(trackText + bar_.trackPad); }
+    bool TrayOpen() override { return trayOpen; }
+    void SetTimerInterval(int milliseconds) override { interval = milliseconds; }
+    void RepaintBar() override { ++repaints; }
+
+    std::string discText;
+    std::string trackText;
+    bool trayOpen = false;
+    int interval = 0;
+    int repaints = 0;
+
+private:
+    FakeBar& bar_;
+};
+
 class BarSettingsTest : public ::testing::Test {
 protected:
     // A store on a file that does not exist yet, or on `bytes`.
@@ -202,6 +224,59 @@ TEST_F(BarSettingsTest, BackgroundModesAndColourByteOrder) {
     ApplyBack(Store("[Back]\r\nItemIndex=9\r\nColor=-2147483633\r\n"), bar_);
     EXPECT_EQ(bar_.colors, std::vector<TColor>{clBtnFace});
     EXPECT_TRUE(BackgroundFilled(*store_));
+}
+
+// Apply's previews: two-blank pads; track 0 without a name shows the drive's status
+// (tray out or not), which the disc label copies; a named track keeps its text.
+TEST_F(BarSettingsTest, PreviewsShowStatusTextsWithTheTwoBlankPad) {
+    FakePreview target(bar_);
+    TLabelFontValues font = LoadLabelFont(Store(), DiscLabelKeys());
+    target.trackText = "0. ";
+    target.discText = "";
+    target.trayOpen = true;
+    PreviewTrack(target, font, 0);
+    PreviewCDName(target, font, 0);
+    EXPECT_EQ(bar_.TrackLabel().Caption(), "No Disc");
+    EXPECT_EQ(bar_.DiscLabel().Caption(), "No Disc");
+
+    font.space = true;
+    target.trayOpen = false;
+    PreviewTrack(target, font, 0);
+    PreviewCDName(target, font, 0);
+    EXPECT_EQ(bar_.trackPad, "  ");
+    EXPECT_EQ(bar_.TrackLabel().Caption(), "Not Audio CD  ");
+    EXPECT_EQ(bar_.DiscLabel().Caption(), "Not Audio CD  ");
+
+    target.trackText = "3. Song";
+    target.discText = "<Album>";
+    PreviewTrack(target, font, 0);
+    PreviewCDName(target, font, 0);
+    EXPECT_EQ(bar_.TrackLabel().Caption(), "3. Song  ");
+    EXPECT_EQ(bar_.DiscLabel().Caption(), "<Album>  ");
+}
+
+// The background choice is written at once for the erase; the free gauge place and a
+// missing edge choice leave the bar as it is; a timer text that is no interval is ignored.
+TEST_F(BarSettingsTest, PreviewsOfBackPlacementAndTimer) {
+    FakePreview target(bar_);
+    TIniStore& store = Store();
+    PreviewBack(store, target, {1, 255});
+    EXPECT_EQ(bar_.colors, (std::vector<TColor>{255, clBtnFace}));
+    EXPECT_EQ(ReadInteger(store, TSetting::BackItemIndex), 1);
+    EXPECT_EQ(target.repaints, 1);
+
+    const QRect gauge = bar_.TimeGauge().geometry();
+    PreviewPlacement(bar_, {-1, 0, kGaugeFree, true, false});
+    EXPECT_EQ(bar_.edge, TBarEdge::Floating);
+    EXPECT_TRUE(bar_.alwaysOnTop);
+    EXPECT_FALSE(bar_.autoHide);
+    EXPECT_EQ(bar_.TimeGauge().geometry(), gauge);
+    PreviewPlacement(bar_, {0, 0, 0, false, false});
+    EXPECT_EQ(bar_.edge, TBarEdge::Top);
+
+    PreviewTimer(target, "500");
+    PreviewTimer(target, "abc");
+    EXPECT_EQ(target.interval, 500);
 }
 
 TEST_F(BarSettingsTest, PlacementSetsEdgeGaugeAndDockFlags) {

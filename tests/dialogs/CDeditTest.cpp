@@ -1,6 +1,9 @@
 // The title editor and the KnownCD import on real widgets, over a store in a scratch folder.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -10,8 +13,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "dialogs/CDedit.h"
 #include "dialogs/KCDcfg.h"
@@ -29,6 +35,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using namespace std::chrono_literals;
 
 QString Jp(const char* utf8) {
     return FromCp932(cp932::Literal(utf8));
@@ -72,7 +79,11 @@ protected:
     // Shows the dialog and runs `steps` in its modal loop; returns whether it closed with OK.
     bool Run(const std::function<void()>& steps) {
         dialog_ = std::make_unique<TfrmCDEdit>(&store_, nullptr);
-        QTimer::singleShot(0, dialog_.get(), steps);
+        // Keys go to the focus widget, which the dialog has once it is active.
+        QTimer::singleShot(0, dialog_.get(), [this, steps] {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+            steps();
+        });
         return dialog_->ShowModal(lines_, tracks_);
     }
     QString Line(int i) const { return dialog_->lsbAllTrack->item(i)->text(); }
@@ -250,6 +261,183 @@ TEST_F(CDeditTest, KnownCdImportReplacesTheNamesOfADiscOfTheSameLength) {
     EXPECT_EQ(TitleLineValue(edited, "numtracks"), "10");
     EXPECT_EQ(dialog_->lsbAllTrack->item(0)->text(), "01: K0 / live");
     EXPECT_EQ(dialog_->edtArtist->text(), "Known Band");
+}
+
+// However the list's line moves, the name field follows it, so every name is stored under
+// its own track: Tab and the arrow keys keep the focus in the list, Enter moves it to the
+// name with the text selected.
+TEST_F(CDeditTest, KeyboardChosenTrackGetsItsOwnName) {
+    ASSERT_TRUE(Run([this] {
+        TfrmCDEdit& d = *dialog_;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), d.lsbAllTrack);
+        for (int i = 0; i < 4; ++i) QTest::keyClick(d.lsbAllTrack, Qt::Key_Down);
+        EXPECT_EQ(d.edtTrack->text(), "Song 4");
+        EXPECT_EQ(QApplication::focusWidget(), d.lsbAllTrack);
+        QTest::keyClick(d.lsbAllTrack, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), d.edtTrack);
+        EXPECT_EQ(d.edtTrack->selectedText(), "Song 4");
+        QTest::keyClicks(d.edtTrack, "Five");
+        // Type-ahead in the list moves the line too; the field follows it.
+        QTest::keyClick(d.edtArtist, Qt::Key_V, Qt::AltModifier);
+        ASSERT_EQ(QApplication::focusWidget(), d.lsbAllTrack);
+        QTest::keyClicks(d.lsbAllTrack, "08");
+        EXPECT_EQ(d.lsbAllTrack->currentRow(), 7);
+        EXPECT_EQ(d.edtTrack->text(), "Song 7");
+        d.OKBtn->click();
+    }));
+    EXPECT_EQ(Edited("0"), "Song 0");
+    EXPECT_EQ(Edited("4"), "Song 4") << "the typed name went with Alt+V, as with Down";
+    EXPECT_EQ(Edited("7"), "Song 7");
+
+    ASSERT_TRUE(Run([this] {
+        TfrmCDEdit& d = *dialog_;
+        QTest::keyClick(d.edtTitle, Qt::Key_V, Qt::AltModifier);
+        for (int i = 0; i < 4; ++i) QTest::keyClick(d.lsbAllTrack, Qt::Key_Down);
+        QTest::keyClick(d.lsbAllTrack, Qt::Key_Return);
+        QTest::keyClicks(d.edtTrack, "Five");
+        d.OKBtn->click();
+    }));
+    EXPECT_EQ(Edited("4"), "Five");
+    EXPECT_EQ(Edited("0"), "Song 0");
+
+    // A drag over the lines ends on track 4: its name, not the first one's, is shown.
+    ASSERT_TRUE(Run([this] {
+        TfrmCDEdit& d = *dialog_;
+        QWidget* lines = d.lsbAllTrack->viewport();
+        auto at = [&d](int row) {
+            return d.lsbAllTrack->visualItemRect(d.lsbAllTrack->item(row)).center();
+        };
+        QTest::mousePress(lines, Qt::LeftButton, {}, at(1));
+        QTest::mouseMove(lines, at(2));
+        QTest::mouseMove(lines, at(3));
+        QTest::mouseRelease(lines, Qt::LeftButton, {}, at(3));
+        EXPECT_EQ(d.lsbAllTrack->currentRow(), 3);
+        EXPECT_EQ(d.edtTrack->text(), "Song 3");
+        d.edtTrack->setFocus();
+        QTest::keyClick(d.edtTrack, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d.edtTrack, "Four");
+        d.OKBtn->click();
+    }));
+    EXPECT_EQ(Edited("3"), "Four");
+    EXPECT_EQ(Edited("1"), "Song 1");
+
+    // Arrows, then a click on the button: the shown name is stored, and typing goes on
+    // into the next track's name.
+    ASSERT_TRUE(Run([this] {
+        TfrmCDEdit& d = *dialog_;
+        QTest::keyClick(d.edtTitle, Qt::Key_V, Qt::AltModifier);
+        QTest::keyClick(d.lsbAllTrack, Qt::Key_Down);
+        QTest::keyClick(d.lsbAllTrack, Qt::Key_Down);
+        QTest::mouseClick(d.btnReturn, Qt::LeftButton);
+        EXPECT_EQ(d.lsbAllTrack->currentRow(), 3);
+        EXPECT_EQ(QApplication::focusWidget(), d.edtTrack);
+        EXPECT_EQ(d.edtTrack->selectedText(), "Song 3");
+        QTest::keyClicks(QApplication::focusWidget(), "Drei");
+        d.OKBtn->click();
+    }));
+    EXPECT_EQ(Edited("2"), "Song 2");
+    EXPECT_EQ(Edited("3"), "Drei");
+}
+
+// Fields the user did not change keep their stored bytes: a character with two code page
+// 932 forms keeps its form, and bytes that decode to nothing neither raise the question
+// nor get lost.
+TEST_F(CDeditTest, OkKeepsTheBytesOfUntouchedFields) {
+    const std::string twoForms =
+        "A\xED\x40"
+        "B";  // the NEC-selected form; FA5C is the other
+    const std::string undecodable =
+        "X\xFD"
+        "Y";
+    lines_ = {"EntryType=1", "title=" + twoForms, "artist=" + undecodable,
+              "numtracks=2", "0=" + twoForms,     "1=" + undecodable};
+    tracks_ = 2;
+    test::BoxAnswerer answerer;
+    answerer.onBox = [](QMessageBox& box) {
+        box.button(QMessageBox::Yes)->click();
+        return true;
+    };
+    ASSERT_TRUE(Run([this] {
+        TfrmCDEdit& d = *dialog_;
+        QTest::keyClick(d.edtTitle, Qt::Key_Return);  // Enter stores the title as shown
+        QTest::keyClick(d.edtArtist, Qt::Key_Return);
+        QTest::keyClick(d.edtTrack, Qt::Key_Return);
+        d.OKBtn->click();
+    }));
+    EXPECT_TRUE(answerer.texts.empty()) << "no question about text the user did not touch";
+    EXPECT_EQ(Edited("title"), twoForms);
+    EXPECT_EQ(Edited("artist"), undecodable);
+    EXPECT_EQ(Edited("0"), twoForms);
+    EXPECT_EQ(Edited("1"), undecodable);
+}
+
+// A folder whose name code page 932 cannot hold would be stored as another folder: the
+// user is told at OK and the stored folder stays.
+TEST_F(CDeditTest, KnownCdFolderThatCannotBeStoredKeepsTheStoredOne) {
+    test::TempDir catalogue;
+    const std::string snowman = catalogue.File("\xE2\x98\x83");
+    std::filesystem::create_directory(snowman);
+    store_.WriteString("KnownCD", "MyZosho", "/old");
+    test::BoxAnswerer answerer;
+    dialog_->RunKnownCdDialog = [&](TfrmKCDcfg& d) {
+        d.PickFolder = [&](QWidget*, const QString&) { return QFile::decodeName(snowman.c_str()); };
+        QTimer::singleShot(0, &d, [&d] {
+            // Once the dialog has shown the stored folder.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+            QApplication::processEvents();
+            QTest::mouseClick(d.bbtFolderSelect, Qt::LeftButton);
+            QTest::mouseClick(d.OKBtn, Qt::LeftButton);
+        });
+        return d.exec() == QDialog::Accepted;
+    };
+    QTest::mouseClick(dialog_->btnKCDConfig, Qt::LeftButton);
+    EXPECT_EQ(store_.ReadString("KnownCD", "MyZosho", ""), "/old");
+    EXPECT_THAT(answerer.texts, Contains(Jp("このフォルダ名は保存できません。")));
+}
+
+// Files of another program's folder that are no plain files: a FIFO named as a track file
+// would block the opening for ever, a link to an endless device would be read until
+// memory runs out. Both are named as unreadable at once; the readable disc is listed.
+TEST_F(CDeditTest, KnownCdFilesThatAreNoPlainFilesAreNamedNotRead) {
+    test::TempDir catalogue;
+    WriteKnownCdDisc(catalogue, "A", "Ten", 10);
+    WriteKnownCdDisc(catalogue, "F", "Fifo", 1);
+    WriteKnownCdDisc(catalogue, "Z", "Zero", 1);
+    std::filesystem::remove(catalogue.File("F.KCD"));
+    std::filesystem::remove(catalogue.File("Z.KCD"));
+    ASSERT_EQ(mkfifo(catalogue.File("F.KCD").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", catalogue.File("Z.KCD"));
+    store_.WriteString("KnownCD", "MyZosho", catalogue.Path().string());
+    // Should the FIFO be waited on, a writer that comes and goes ends the wait.
+    std::atomic<bool> listed = false;
+    std::thread unblock([&] {
+        for (int i = 0; i < 300 && !listed; ++i) std::this_thread::sleep_for(10ms);
+        if (!listed)
+            close(open(catalogue.File("F.KCD").c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    test::BoxAnswerer answerer;
+    const auto start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration took{};
+    int discs = -1;
+    dialog_->RunKnownCdDialog = [&](TfrmKCDcfg& d) {
+        QTimer::singleShot(0, &d, [&] {
+            test::PumpUntil([&] { return !answerer.texts.empty(); });
+            took = std::chrono::steady_clock::now() - start;
+            discs = d.lsvCDData->topLevelItemCount();
+            d.reject();
+        });
+        return d.exec() == QDialog::Accepted;
+    };
+    QTest::mouseClick(dialog_->btnKCDConfig, Qt::LeftButton);
+    listed = true;
+    unblock.join();
+    EXPECT_LT(took, 2s);
+    EXPECT_EQ(discs, 1);
+    ASSERT_EQ(answerer.texts.size(), 1u);
+    EXPECT_THAT(answerer.texts[0].toStdString(), HasSubstr("F.KCD"));
+    EXPECT_THAT(answerer.texts[0].toStdString(), HasSubstr("Z.KCD"));
 }
 
 }  // namespace

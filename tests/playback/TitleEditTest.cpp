@@ -51,23 +51,38 @@ TEST_F(TitleEditTest, CancelStoresNothingButHidesThePanel) {
     EXPECT_EQ(view_.panelHides, hides + 1);
 }
 
-// Ticks go on while the editor is open; a disc taken out meanwhile gets nothing, and
-// neither does the next one.
-TEST_F(TitleEditTest, ADiscRemovedWhileEditingGetsNothing) {
+// Ticks go on while the editor is open; a disc swapped meanwhile keeps what was typed
+// for it, and the disc now in the drive gets nothing.
+TEST_F(TitleEditTest, ADiscSwappedWhileEditingKeepsItsTitles) {
     Start(test::TenSecondTracks(2));
     const std::string id = engine_->DiscId();
+    std::string other;
     view_.titleEditor = [&](const TStringList&, int) -> std::optional<TStringList> {
         engine_->CDcore().OpenDoor();
         Tick();
         EXPECT_EQ(engine_->DiscId(), "0");
-        return TStringList{"title=Lost"};
+        PutDisc(test::TenSecondTracks(3));
+        engine_->CDcore().CloseDoor();
+        Tick();
+        other = engine_->DiscId();
+        return TStringList{"title=Typed", "1=" + cp932::Literal("夜明け")};
     };
     engine_->sbtCDEditClick();
+    ASSERT_NE(other, id);
+    ASSERT_NE(other, "0");
     ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_EQ(engine_->Settings()->ReadString(id, "title", ""), "new disk");
+    EXPECT_EQ(view_.messages[0],
+              cp932::Literal("編集中にディスクが取り出されたため、タイトルは取り出したディスクに保"
+                             "存しました。"));
+    EXPECT_EQ(engine_->Settings()->ReadString(id, "title", ""), "Typed");
+    EXPECT_EQ(engine_->Settings()->ReadString(id, "1", ""), cp932::Literal("夜明け"));
+    EXPECT_EQ(engine_->Settings()->ReadString(other, "title", ""), "new disk");
     EXPECT_EQ(engine_->Settings()->ReadString("0", "title", "<none>"), "<none>");
+    EXPECT_EQ(view_.discLabel, "<new disk / new artist>") << "the new disc's display stays";
 
     // Without a disc the editor does not open.
+    engine_->CDcore().OpenDoor();
+    Tick();
     view_.titleEditor = [](const TStringList&, int) -> std::optional<TStringList> {
         ADD_FAILURE() << "the editor opened without a disc";
         return std::nullopt;

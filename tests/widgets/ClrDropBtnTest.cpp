@@ -328,6 +328,33 @@ TEST(ClrDropBtnTest, OtherColorDialogAndBox) {
     EXPECT_FALSE(host.button->DroppedDown());
 }
 
+// A window of the program that stays on top (as the settings dialog does) steps back
+// while the palette is open, also while its colour dialog is up, and stays on top again
+// once the palette closed.
+TEST(ClrDropBtnTest, TopmostWindowsStepBackWhileThePaletteIsOpen) {
+    Host host;
+    QWidget onTop(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    onTop.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&onTop));
+    auto staysOnTop = [&] {
+        return onTop.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    TColorDropPalette* palette = host.Open();
+    ASSERT_NE(palette, nullptr);
+    EXPECT_FALSE(staysOnTop());
+    bool duringDialog = true;
+    WhenModal([&](QWidget* modal) {
+        duringDialog = staysOnTop();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    QTest::mouseClick(palette->BtnOther(), Qt::LeftButton);
+    EXPECT_FALSE(duringDialog);
+    QTest::keyClick(palette->windowHandle(), Qt::Key_Escape);
+    test::Flush();
+    EXPECT_FALSE(host.button->DroppedDown());
+    EXPECT_TRUE(staysOnTop());
+}
+
 // With CycleColors a click on the swatch steps to the next palette index, from the last
 // to the other colour (index 0); a click on the arrow still drops the palette down.
 TEST(ClrDropBtnTest, CycleColorsStepsOnSwatch) {
