@@ -218,5 +218,43 @@ TEST(ImageSheet, MissingFileIsNamedWithItsSheet) {
                          cp932::Literal(" を読めません。"));
 }
 
+// The titles of the sheet are the drive's CD-Text; a FLAGS PRE track asks its reader for
+// de-emphasis; the reader hands the file's sectors as they are.
+TEST(ImageSheet, TitlesAndPreEmphasisReachTheDriveAndItsReader) {
+    test::TempDir folder;
+    folder.Write("disc.bin", Audio(0, 30));
+    const std::string sheet =
+        folder.Write("disc.cue",
+                     "PERFORMER \"Band\"\nTITLE \"Album\"\nFILE \"disc.bin\" BINARY\n"
+                     "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                     "  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS PRE\n    INDEX 01 00:00:15\n"
+                     "  TRACK 03 AUDIO\n    INDEX 01 00:00:25\n");
+    ImageDriveParts image = MakeImageDrive(sheet);
+    ASSERT_TRUE(image.drive->Open().Ok());
+    const std::optional<CdText> text = image.drive->ReadCdText();
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->title, "Album");
+    EXPECT_EQ(text->performer, "Band");
+    EXPECT_EQ(text->trackTitles, (std::vector<std::string>{"", "Two", ""}));
+
+    std::string error;
+    const std::unique_ptr<SectorSource> source = image.openSource(error);
+    ASSERT_NE(source, nullptr) << error;
+    EXPECT_FALSE(source->Preemphasis(150 + 14));
+    EXPECT_TRUE(source->Preemphasis(150 + 15));
+    EXPECT_TRUE(source->Preemphasis(150 + 24));
+    EXPECT_FALSE(source->Preemphasis(150 + 25));
+    CdSector sector{};
+    source->Seek(150 + 20);
+    EXPECT_TRUE(source->Read(sector));
+    EXPECT_EQ(std::string(sector.begin(), sector.end()), Audio(20, 21));
+    source->Seek(150 + 30);  // the lead-out
+    EXPECT_FALSE(source->Read(sector));
+
+    image.drive->Close();
+    EXPECT_FALSE(image.drive->ReadCdText());
+    EXPECT_EQ(image.openSource(error), nullptr);
+}
+
 }  // namespace
 }  // namespace lintel
