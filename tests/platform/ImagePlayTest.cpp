@@ -13,6 +13,7 @@
 #include "platform/CdTime.h"
 #include "platform/Cp932.h"
 #include "platform/CueBinImage.h"
+#include "platform/DiscImage.h"
 #include "platform/Drives.h"
 #include "platform/ImageDrive.h"
 #include "platform/VirtualCdDevice.h"
@@ -254,6 +255,27 @@ TEST(ImageSheet, TitlesAndPreEmphasisReachTheDriveAndItsReader) {
     image.drive->Close();
     EXPECT_FALSE(image.drive->ReadCdText());
     EXPECT_EQ(image.openSource(error), nullptr);
+}
+
+// A cooked ISO 9660 file (2,048-byte sectors) as the data track names the disc, as the
+// volume of a real mixed disc does.
+TEST(ImageSheet, DataTrackInAnIsoFileNamesTheDisc) {
+    test::TempDir folder;
+    const std::vector<unsigned char> pvd = test::PrimaryVolumeDescriptor("GAME_DISC");
+    folder.Write("data.iso", std::string(16 * 2048, '\0') + std::string(pvd.begin(), pvd.end()) +
+                                 std::string(100 * 2048, '\0'));
+    folder.Write("audio.bin", Audio(0, 75));
+    const DiscImageResult loaded = LoadDiscImage(
+        folder.Write("disc.cue",
+                     "FILE data.iso BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
+                     "FILE audio.bin BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"));
+    ASSERT_NE(loaded.image, nullptr) << cp932::ToUtf8(loaded.error);
+    EXPECT_EQ(loaded.image->toc, (CdToc{{{150, true}, {267, false}}, 342}));
+    const std::optional<DiscVolume> volume = DiscImageVolume(*loaded.image);
+    ASSERT_TRUE(volume.has_value());
+    EXPECT_EQ(volume->info.name, "GAME_DISC");
+    EXPECT_EQ(volume->info.serial, IsoVolumeSerial(pvd));
+    EXPECT_FALSE(volume->track01Cda);
 }
 
 }  // namespace
