@@ -18,11 +18,14 @@ void CheckDisc(const lintel::DiscImage& image) {
     const lintel::CdToc& toc = image.toc;
     if (toc.tracks.empty() || toc.tracks.size() > 99 || toc.tracks.front().start < 150 ||
         toc.leadOut <= toc.tracks.back().start || toc.leadOut > 100 * lintel::kFramesPerMinute ||
-        image.preemphasis.size() != toc.tracks.size()) {
+        image.preemphasis.size() != toc.tracks.size() ||
+        image.trackFrom.size() != toc.tracks.size()) {
         __builtin_trap();
     }
-    for (std::size_t i = 1; i < toc.tracks.size(); ++i) {
-        if (toc.tracks[i].start <= toc.tracks[i - 1].start) {
+    for (std::size_t i = 0; i < toc.tracks.size(); ++i) {
+        if ((i > 0 && (toc.tracks[i].start <= toc.tracks[i - 1].start ||
+                       image.trackFrom[i] < image.trackFrom[i - 1])) ||
+            image.trackFrom[i] > toc.tracks[i].start) {
             __builtin_trap();
         }
     }

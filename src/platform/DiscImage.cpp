@@ -76,6 +76,7 @@ public:
     DiscImage Build() {
         DiscImage image;
         image.toc.tracks.resize(sheet_.tracks.size());
+        image.trackFrom.assign(sheet_.tracks.size(), kLeadInFrames);
         std::size_t track = 0;   // the next track whose marks come
         std::size_t region = 0;  // the track whose sectors are being laid down
         for (std::size_t file = 0; file < sheet_.files.size(); ++file) {
@@ -101,6 +102,7 @@ public:
                     if (region != track) {
                         Silence(image, sheet_.tracks[region].postgap);
                         region = track;
+                        image.trackFrom[track] = static_cast<std::uint32_t>(at_);
                     }
                     if (mark == &t.index1) {
                         Silence(image, t.pregap);
@@ -281,12 +283,11 @@ public:
         return got == want;
     }
 
+    // A track's gap (its INDEX 00 or PREGAP) is its own, as a disc's sub-channel says.
     [[nodiscard]] bool Preemphasis(std::uint32_t frame) const override {
-        const std::vector<CdTrack>& tracks = image_->toc.tracks;
-        const auto after =
-            std::upper_bound(tracks.begin(), tracks.end(), frame,
-                             [](std::uint32_t f, const CdTrack& track) { return f < track.start; });
-        const std::size_t track = after == tracks.begin() ? 0 : after - tracks.begin() - 1;
+        const std::vector<std::uint32_t>& from = image_->trackFrom;
+        const auto after = std::upper_bound(from.begin(), from.end(), frame);
+        const std::size_t track = after == from.begin() ? 0 : after - from.begin() - 1;
         return image_->preemphasis[track];
     }
 

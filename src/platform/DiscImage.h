@@ -49,6 +49,9 @@ struct DiscImage {
     CdToc toc;
     std::vector<ImagePiece> pieces;  ///< in disc order, from frame 150 to the lead-out
     std::vector<bool> preemphasis;   ///< per track, from track 1
+    /// Where each track's sectors begin, its gap (INDEX 00 or PREGAP) included: at or
+    /// before its start in the table, which is its INDEX 01.
+    std::vector<std::uint32_t> trackFrom;
     CdText text;
 
     /// The piece holding absolute frame `frame`; nullptr outside the disc.

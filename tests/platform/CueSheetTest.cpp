@@ -13,7 +13,8 @@ namespace {
 std::string Describe(const DiscImage& image) {
     std::string out;
     for (std::size_t t = 0; t < image.toc.tracks.size(); ++t) {
-        out += "track " + std::to_string(t + 1) + " " + std::to_string(image.toc.tracks[t].start) +
+        out += "track " + std::to_string(t + 1) + " from " + std::to_string(image.trackFrom[t]) +
+               " at " + std::to_string(image.toc.tracks[t].start) +
                (image.toc.tracks[t].data ? " data" : " audio") +
                (image.preemphasis[t] ? " pre" : "") + "\n";
     }
@@ -68,9 +69,9 @@ TEST(CueSheet, LaysTracksGapsAndFilesOutAsADisc) {
         "    INDEX 01 00:12:00\n"
         "    INDEX 02 00:13:00\n";
     EXPECT_EQ(Laid(sheet, {{0, 300 * 2048}, {0, 1000 * 2352}}),
-              "track 1 150 data\n"
-              "track 2 750 audio pre\n"
-              "track 3 1650 audio\n"
+              "track 1 from 150 at 150 data\n"
+              "track 2 from 600 at 750 audio pre\n"
+              "track 3 from 1500 at 1650 audio\n"
               "lead-out 1750\n"
               "150+300 file 0 at 0 by 2048\n"
               "450+150 silence\n"

@@ -219,8 +219,8 @@ TEST(ImageSheet, MissingFileIsNamedWithItsSheet) {
                          cp932::Literal(" を読めません。"));
 }
 
-// The titles of the sheet are the drive's CD-Text; a FLAGS PRE track asks its reader for
-// de-emphasis; the reader hands the file's sectors as they are.
+// The titles of the sheet are the drive's CD-Text; a FLAGS PRE track, its gap included,
+// asks its reader for de-emphasis; the reader hands the file's sectors as they are.
 TEST(ImageSheet, TitlesAndPreEmphasisReachTheDriveAndItsReader) {
     test::TempDir folder;
     folder.Write("disc.bin", Audio(0, 30));
@@ -228,7 +228,8 @@ TEST(ImageSheet, TitlesAndPreEmphasisReachTheDriveAndItsReader) {
         folder.Write("disc.cue",
                      "PERFORMER \"Band\"\nTITLE \"Album\"\nFILE \"disc.bin\" BINARY\n"
                      "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-                     "  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS PRE\n    INDEX 01 00:00:15\n"
+                     "  TRACK 02 AUDIO\n    TITLE \"Two\"\n    FLAGS PRE\n    INDEX 00 00:00:12\n"
+                     "    INDEX 01 00:00:15\n"
                      "  TRACK 03 AUDIO\n    INDEX 01 00:00:25\n");
     ImageDriveParts image = MakeImageDrive(sheet);
     ASSERT_TRUE(image.drive->Open().Ok());
@@ -241,8 +242,8 @@ TEST(ImageSheet, TitlesAndPreEmphasisReachTheDriveAndItsReader) {
     std::string error;
     const std::unique_ptr<SectorSource> source = image.openSource(error);
     ASSERT_NE(source, nullptr) << error;
-    EXPECT_FALSE(source->Preemphasis(150 + 14));
-    EXPECT_TRUE(source->Preemphasis(150 + 15));
+    EXPECT_FALSE(source->Preemphasis(150 + 11));
+    EXPECT_TRUE(source->Preemphasis(150 + 12));  // its gap, INDEX 00, is the track's own
     EXPECT_TRUE(source->Preemphasis(150 + 24));
     EXPECT_FALSE(source->Preemphasis(150 + 25));
     CdSector sector{};
