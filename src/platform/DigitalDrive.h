@@ -28,6 +28,7 @@ public:
     [[nodiscard]] DriveStatus Status() override;
     [[nodiscard]] bool MediaChanged() override;
     [[nodiscard]] std::optional<CdToc> ReadToc() override { return drive_->ReadToc(); }
+    [[nodiscard]] std::optional<CdText> ReadCdText() override { return drive_->ReadCdText(); }
     [[nodiscard]] std::optional<Subchannel> ReadSubchannel() override;
     [[nodiscard]] bool Play(std::uint32_t from, std::uint32_t to) override;
     [[nodiscard]] bool Pause() override;

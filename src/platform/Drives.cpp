@@ -9,7 +9,9 @@
 #include "platform/CddaReader.h"
 #include "platform/Cp932.h"
 #include "platform/DigitalDrive.h"
+#include "platform/DiscImage.h"
 #include "platform/FileIo.h"
+#include "platform/ImageDrive.h"
 #include "platform/LibcdioAccess.h"
 #include "platform/LibcdioCdDevice.h"
 #include "platform/LibcdioDrive.h"
@@ -268,7 +270,16 @@ std::optional<TDriveTable::Volume> TDriveTable::ReadVolume(std::string_view root
     if (drive == nullptr) {
         return std::nullopt;
     }
-    if (drive->kind != DriveEntry::Kind::Virtual) {
+    if (drive->kind == DriveEntry::Kind::Image) {
+        const DiscImageResult image = LoadDiscImage(drive->path);
+        const std::optional<DiscVolume> volume =
+            image.image ? DiscImageVolume(*image.image) : std::nullopt;
+        if (!volume) {
+            return std::nullopt;
+        }
+        return Volume{volume->info, volume->track01Cda};
+    }
+    if (drive->kind == DriveEntry::Kind::Real) {
         const std::optional<DiscVolume> volume = ReadDiscVolume(drive->path);
         if (!volume) {
             return std::nullopt;
@@ -324,6 +335,11 @@ std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& element
         audio.noSoundDevice = [report = soundReport_](const std::string& reason) {
             report->Tell(reason);
         };
+        if (drive->kind == DriveEntry::Kind::Image) {
+            ImageDriveParts image = MakeImageDrive(drive->path);
+            return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
+                std::move(image.drive), std::move(image.openSource), std::move(audio)));
+        }
         return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
             MakeLibcdioDrive(drive->path), CddaReaderOpener(drive->path), std::move(audio)));
     }

@@ -27,7 +27,7 @@ class VirtualCdDevice;
 /// A drive with its letter.
 struct DriveEntry {
     /// An optical drive, a disc described by a text file (played silently by the clock),
-    /// or a disc image (a CUE sheet and its BIN file).
+    /// or a disc image (a CUE sheet and the files it names).
     enum class Kind { Real, Virtual, Image };
 
     char letter = 0;  ///< 'A' to 'Z'

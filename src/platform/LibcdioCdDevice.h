@@ -1,6 +1,6 @@
 // The CD audio device over a drive that takes single commands (CdDriveIo): a real CD
 // drive through libcdio, playing through the drive's own audio output, or a drive or disc
-// image (a CUE sheet and its BIN file) played digitally (DigitalDrive), whose sub-channel
+// image (a CUE sheet and its files) played digitally (DigitalDrive), whose sub-channel
 // answers from what has been heard. The drive forgets; this device keeps the table of
 // contents, where play rests and where the play last started ends.
 #pragma once

@@ -1,5 +1,7 @@
-// A real CD drive (/dev/sr0 and so on) or a disc image (a CUE sheet and its BIN file)
-// as a CdDriveIo, through the kernel's CD-ROM ioctls and libcdio.
+// A real CD drive (/dev/sr0 and so on) as a CdDriveIo, through the kernel's CD-ROM ioctls
+// and libcdio. libcdio's image driver also opens a plain CUE sheet and its BIN file, which
+// tests and benchmarks use in place of a drive; the program reads disc images with its
+// own parser (ImageDrive.h).
 #pragma once
 
 #include <memory>
