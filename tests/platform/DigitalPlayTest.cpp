@@ -1,6 +1,6 @@
 // Digital play of a disc image declared in drives.ini, heard through a real sound server:
-// ALSA's default device is its file plugin in front of PulseAudio's null sink, so play is
-// paced as on a sound card and the file holds every byte the device was given.
+// ALSA's default device is its pulse plugin, playing into PulseAudio's null sink, and what
+// the sink played is recorded from its monitor: every byte a listener would have heard.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,6 +19,7 @@
 #include "platform/VirtualCdDevice.h"
 #include "support/Require.h"
 #include "support/ScopedEnv.h"
+#include "support/SinkRecorder.h"
 #include "support/SoundServer.h"
 #include "support/TempDir.h"
 
@@ -104,29 +105,44 @@ protected:
     }
     void SetUp() override {
         LINTEL_REQUIRE(server_->Running(), "pulseaudio");
-        drive_.emplace(
-            "pcm.!default {\n"
-            "    type file\n"
-            "    slave.pcm { type pulse device nul }\n"
-            "    file \"" +
-            folder_.File("heard.raw") +
-            "\"\n"
-            "    format raw\n"
-            "}\n");
+        drive_.emplace("pcm.!default { type pulse device nul }\n");
         ASSERT_EQ(drive_->Device().Open(), std::nullopt);
+        recorder_.emplace();
+        LINTEL_REQUIRE(recorder_->Recording(), "parec");
     }
-    /// What the device was given in the last stretch of play, once it is closed.
-    std::string Heard() {
-        EXPECT_TRUE(drive_->Device().Stop());  // returns once the device is closed
-        return ReadBytes(folder_.File("heard.raw"));
+    /// What the sink played from its first sound on, once `expected` could have been
+    /// heard; the sectors in which it differs from `expected`, empty when none does.
+    std::string DifferingFromHeard(
+        const std::string& expected,
+        test::SinkRecorder::Pauses pauses = test::SinkRecorder::Pauses::Kept) {
+        const std::string sound = test::SinkRecorder::FromFirstSound(expected);
+        std::string heard = recorder_->Heard(sound.size(), 5s, pauses);
+        heard.resize(std::min(heard.size(), sound.size()));
+        return DifferingSectors(heard, sound);
     }
 
     static test::SoundServer* server_;
-    test::TempDir folder_;
     std::optional<ImageDrive> drive_;
+    std::optional<test::SinkRecorder> recorder_;
 };
 
 test::SoundServer* DigitalPlayTest::server_ = nullptr;
+
+// Every play is heard from its first sample to its last: from the start of the disc, a
+// track chosen from the menu (its start to the end of the disc), and a stretch started
+// in the last half second, shorter than what the device holds.
+TEST_F(DigitalPlayTest, EveryPlayIsHeardFromItsFirstSample) {
+    const std::pair<std::uint32_t, std::uint32_t> plays[] = {
+        {150, 150 + 40}, {150 + 200, 150 + 300}, {150 + 270, 150 + 300}};
+    for (const auto& [from, to] : plays) {
+        SCOPED_TRACE(from);
+        recorder_.emplace();
+        ASSERT_TRUE(drive_->Device().Play(from, to));
+        ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
+        EXPECT_EQ(drive_->Device().Position(), to);
+        EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(from, to)), "");
+    }
+}
 
 // From the middle of track 1 into track 2: every byte, in the disc's order.
 TEST_F(DigitalPlayTest, PlaysAcrossATrackBoundaryByteForByte) {
@@ -139,7 +155,7 @@ TEST_F(DigitalPlayTest, PlaysAcrossATrackBoundaryByteForByte) {
     // Paced in real time: 80 sectors are 1.07 s.
     EXPECT_GT(std::chrono::steady_clock::now() - start, 1000ms);
     EXPECT_EQ(device.Position(), 150u + 140);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 60, 150 + 140)), "");
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 60, 150 + 140)), "");
 }
 
 // Pause holds the position; resume goes on from there: nothing missing, nothing doubled.
@@ -161,7 +177,9 @@ TEST_F(DigitalPlayTest, PauseAndResumeLoseAndRepeatNothing) {
     EXPECT_EQ(device.Mode(), CdMode::Playing);
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_EQ(device.Position(), 150u + 90);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150, 150 + 90)), "");
+        EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150, 150 + 90),
+                                 test::SinkRecorder::Pauses::Dropped),
+              "");
 }
 
 // What the polling loop reads: the heard position moves with time, a seek while playing
@@ -190,10 +208,11 @@ TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(device.Position(), 150u + 270);
 
+    recorder_.emplace();
     ASSERT_TRUE(device.Play(150 + 270, 150 + 300));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 3s));
     EXPECT_EQ(device.Position(), 150u + 300);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 270, 150 + 300)), "");
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 270, 150 + 300)), "");
 }
 
 // Sectors the image driver cannot read (the BIN file cut short while the disc is in) are
@@ -204,13 +223,14 @@ TEST_F(DigitalPlayTest, UnreadableSectorsPlayAsSilence) {
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 2s));
     ASSERT_EQ(truncate(drive_->Folder().File("disc.bin").c_str(), 260 * kRawSectorSize), 0);
 
+    recorder_.emplace();
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(device.Play(150 + 230, 150 + 290));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_GT(std::chrono::steady_clock::now() - start, 700ms);
     EXPECT_EQ(device.Position(), 150u + 290);
     const std::string silence(30 * kRawSectorSize, '\0');
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 230, 150 + 260) + silence), "");
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 230, 150 + 260) + silence), "");
 }
 
 // No sound device: play runs by the clock, silently, and the user is told once.
@@ -229,6 +249,7 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
         ASSERT_TRUE(device.Play(150 + 10, 150 + 55));
         std::this_thread::sleep_for(200ms);
         const std::uint32_t before = device.Position().value_or(0);
+        SCOPED_TRACE(round);
         std::this_thread::sleep_for(300ms);
         EXPECT_EQ(device.Mode(), CdMode::Playing);
         EXPECT_NEAR(static_cast<double>(device.Position().value_or(0) - before), 22.5, 8);

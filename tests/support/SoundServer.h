@@ -39,7 +39,10 @@ public:
                                       "--daemonize=no",
                                       "--exit-idle-time=-1",
                                       "--load=module-native-protocol-unix",
-                                      "--load=module-null-sink sink_name=nul",
+                                      // Without rewinds, a stream that joins is mixed
+                                      // in from then on, and the monitor hears every
+                                      // sample of it.
+                                      "--load=module-null-sink sink_name=nul norewinds=1",
                                       "--log-target=file:" + runtime_ + "/server.log"};
         std::vector<char*> argv;
         for (std::string& arg : args) {
