@@ -4,6 +4,7 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -125,15 +126,13 @@ bool CddaReader::Read(CdSector& sector) {
     if (readTrouble) {
         careful_ = kCarefulSectors;
     }
-    if (samples != nullptr && careful_ > 0) {
-        // The sector as read on its own is the one kept: paranoia's copy may be a guess.
-        --careful_;
+    if (samples == nullptr || careful_ > 0) {
+        // The sector as read on its own is the one kept: paranoia's copy may be a guess,
+        // and a sector it gave up with its neighbours may still read alone.
+        careful_ = std::max(careful_ - 1, 0);
         if (cdio_read_audio_sectors(handles_->cdio, sector.data(), at, 1) == DRIVER_OP_SUCCESS) {
             return true;
         }
-        samples = nullptr;
-    }
-    if (samples == nullptr) {
         sector.fill(0);
         return false;
     }

@@ -1,7 +1,6 @@
 #include "platform/DigitalPlayer.h"
 
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -24,7 +23,6 @@ using Clock = std::chrono::steady_clock;
 // reader tops the queue up once half of it is played, so it wakes once a second.
 constexpr std::size_t kQueueSectors = 150;
 constexpr std::size_t kRefillAt = kQueueSectors / 2;
-constexpr int kReaderNice = 10;
 // The longest a command, a forgotten disc or the end of the player waits for a thread.
 constexpr auto kCommandWait = std::chrono::seconds(1);
 // A source that cannot be opened is tried this often, each try twice as long after the
@@ -264,9 +262,6 @@ DigitalPlayer::Figures DigitalPlayer::GetFigures() const {
 }
 
 void DigitalPlayer::ReaderLoop(Shared& s) {
-    // Reading ahead is never urgent, and paranoia's checks cost time: the sound server
-    // and the output thread go first.
-    static_cast<void>(setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kReaderNice));
     std::unique_ptr<SectorSource> source;
     std::uint32_t nextOnDisc = kNowhere;  // where the source stands
     Deemphasis deemphasis;
@@ -535,8 +530,9 @@ void DigitalPlayer::OutputLoop(Shared& s) {
                 ++s.generation;
                 continue;
             }
-            // Started explicitly, once the device is full, the range is all written, or
-            // the reader lags with enough written to ride it out.
+            // Started explicitly once the device is full or the range is all written, so a
+            // stretch shorter than the device's buffer plays too. A device started half
+            // full would run dry behind a reader that stalls, and what it held is lost.
             lock.unlock();
             bool started = sink->Started();
             if (!started && (space < periodFrames || ending)) {

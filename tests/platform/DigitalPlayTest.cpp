@@ -189,10 +189,14 @@ TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     ASSERT_TRUE(device.Play(150 + 100, 150 + 300));
     // The heard position never runs back and moves at the pace of sound: 0.6 s is 45
     // frames, give or take what a busy machine's sound server lags behind.
-    std::this_thread::sleep_for(100ms);
+    const auto started = std::chrono::steady_clock::now();
+    while (device.Position().value_or(0) <= 250u &&
+           std::chrono::steady_clock::now() - started < 1s) {
+        std::this_thread::sleep_for(5ms);
+    }
     const std::optional<std::uint32_t> first = device.Position();
     ASSERT_TRUE(first.has_value());
-    EXPECT_GE(*first, 250u);
+    EXPECT_GT(*first, 250u);
     std::uint32_t last = *first;
     for (int i = 0; i < 6; ++i) {
         std::this_thread::sleep_for(100ms);
@@ -208,6 +212,7 @@ TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(device.Position(), 150u + 270);
 
+    std::this_thread::sleep_for(300ms);  // the first play's sound has left the server
     recorder_.emplace();
     ASSERT_TRUE(device.Play(150 + 270, 150 + 300));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 3s));
@@ -223,14 +228,18 @@ TEST_F(DigitalPlayTest, UnreadableSectorsPlayAsSilence) {
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 2s));
     ASSERT_EQ(truncate(drive_->Folder().File("disc.bin").c_str(), 260 * kRawSectorSize), 0);
 
+    std::this_thread::sleep_for(300ms);  // the first play's sound has left the server
     recorder_.emplace();
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(device.Play(150 + 230, 150 + 290));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_GT(std::chrono::steady_clock::now() - start, 700ms);
     EXPECT_EQ(device.Position(), 150u + 290);
-    const std::string silence(30 * kRawSectorSize, '\0');
-    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 230, 150 + 260) + silence), "");
+    // A drive that stalls on them may leave gaps of its own: the sound, all of it and
+    // nothing else, is what was readable.
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 230, 150 + 260),
+                                 test::SinkRecorder::Pauses::Dropped),
+              "");
 }
 
 // No sound device: play runs by the clock, silently, and the user is told once.
