@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/CueBinImage.h"
 #include "platform/CddaReader.h"
+#include "platform/CueBinImage.h"
 #include "platform/DigitalPlayer.h"
 #include "support/ScopedEnv.h"
 #include "support/SoundServer.h"

@@ -160,11 +160,10 @@ SectorSourceOpener CddaReaderOpener(std::string source, std::string driveName) {
         std::unique_ptr<CddaReader> reader = CddaReader::Open(source);
         if (reader == nullptr) {
             const std::string path = cp932::FromUtf8(source).bytes;
-            error = IsCueSheet(source)
-                        ? cp932::Literal("ディスクイメージのファイル ") + path +
-                              cp932::Literal(" を読めません。")
-                        : cp932::Literal("ドライブ ") + driveName + " (" + path +
-                              cp932::Literal(") を読めません。");
+            error = IsCueSheet(source) ? cp932::Literal("ディスクイメージのファイル ") + path +
+                                             cp932::Literal(" を読めません。")
+                                       : cp932::Literal("ドライブ ") + driveName + " (" + path +
+                                             cp932::Literal(") を読めません。");
         }
         return reader;
     };

@@ -44,8 +44,8 @@ private:
     std::unique_ptr<Handles> handles_;
     std::vector<Track> tracks_;  // in disc order
     std::int32_t leadOut_ = 0;   // the first sector after the last track
-    std::int32_t next_ = 0;  // the sector the next read returns
-    int careful_ = 0;        // sectors still to check on their own after trouble
+    std::int32_t next_ = 0;      // the sector the next read returns
+    int careful_ = 0;            // sectors still to check on their own after trouble
 };
 
 /// Opens `source` (a drive or CUE sheet) through paranoia, once for each player. When it

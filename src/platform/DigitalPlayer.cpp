@@ -71,9 +71,9 @@ struct DigitalPlayer::Shared {
     bool restartOnResume = false;  // the device could not hold: resume plays afresh
     bool deviceLost = false;       // the next device is opened with a few tries
 
-    std::uint32_t from = 0;      // the running stretch: its first frame,
-    std::uint32_t to = 0;        // its end,
-    std::uint32_t readNext = 0;  // and the next sector to read
+    std::uint32_t from = 0;       // the running stretch: its first frame,
+    std::uint32_t to = 0;         // its end,
+    std::uint32_t readNext = 0;   // and the next sector to read
     std::vector<CdSector> queue;  // a ring of read sectors, allocated once
     std::size_t queueHead = 0;
     std::size_t queued = 0;
@@ -274,8 +274,8 @@ void DigitalPlayer::ReaderLoop(Shared& s) {
     std::unique_lock lock(s.mutex);
     while (true) {
         const auto wanted = [&] {
-            const bool active = s.phase == Shared::Phase::Playing ||
-                                s.phase == Shared::Phase::Paused;
+            const bool active =
+                s.phase == Shared::Phase::Playing || s.phase == Shared::Phase::Paused;
             if (s.queued <= kRefillAt) {
                 refilling = true;
             }
@@ -407,7 +407,7 @@ void DigitalPlayer::OutputLoop(Shared& s) {
     std::size_t pendingAt = pending.size();
     std::uint64_t given = 0;  // frames given to the device, with the silence after the end
     bool held = false;
-    bool ending = false;     // the range's last sample was given to the device,
+    bool ending = false;      // the range's last sample was given to the device,
     std::uint64_t endAt = 0;  // as this many frames of all given
 
     std::unique_lock lock(s.mutex);
@@ -494,8 +494,7 @@ void DigitalPlayer::OutputLoop(Shared& s) {
                     pendingAt += bytes;
                 }
                 std::uint64_t sound = filled / kCdFrameBytes;
-                if (!ending && s.readNext >= s.to && s.queued == 0 &&
-                    pendingAt >= pending.size()) {
+                if (!ending && s.readNext >= s.to && s.queued == 0 && pendingAt >= pending.size()) {
                     ending = true;
                     endAt = given + sound;
                 }
@@ -574,8 +573,8 @@ void DigitalPlayer::OutputLoop(Shared& s) {
 
         s.commandsHandled = command;
         s.handled.notify_all();
-        const bool playing = s.phase == Shared::Phase::Playing && sink != nullptr &&
-                             s.generation == sinkGeneration;
+        const bool playing =
+            s.phase == Shared::Phase::Playing && sink != nullptr && s.generation == sinkGeneration;
         lock.unlock();
         if (playing && !readerBehind) {
             sink->Wait(s.wakeFd, kOutputNap);

@@ -43,8 +43,7 @@ public:
                                static_cast<int>(fds.size() - 1));
         }
         fds[static_cast<std::size_t>(count)] = {wake, POLLIN, 0};
-        if (poll(fds.data(), static_cast<nfds_t>(count + 1), static_cast<int>(limit.count())) >
-                0 &&
+        if (poll(fds.data(), static_cast<nfds_t>(count + 1), static_cast<int>(limit.count())) > 0 &&
             count > 0) {
             // Some plugins learn here that their descriptor was seen.
             unsigned short events = 0;
@@ -163,9 +162,8 @@ public:
         // Until a period is free, as a device would wake for it.
         const std::uint64_t held = written_ - heard_;
         if (started_ && !held_ && held + kPeriod > kBuffer) {
-            const auto free = std::chrono::milliseconds((held + kPeriod - kBuffer) * 1000 /
-                                                            kCdSampleRate +
-                                                        1);
+            const auto free =
+                std::chrono::milliseconds((held + kPeriod - kBuffer) * 1000 / kCdSampleRate + 1);
             limit = std::min(limit, free);
         }
         pollfd fd{wake, POLLIN, 0};

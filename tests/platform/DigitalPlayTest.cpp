@@ -177,9 +177,9 @@ TEST_F(DigitalPlayTest, PauseAndResumeLoseAndRepeatNothing) {
     EXPECT_EQ(device.Mode(), CdMode::Playing);
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_EQ(device.Position(), 150u + 90);
-        EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150, 150 + 90),
-                                 test::SinkRecorder::Pauses::Dropped),
-              "");
+    EXPECT_EQ(
+        DifferingFromHeard(drive_->ImageBytes(150, 150 + 90), test::SinkRecorder::Pauses::Dropped),
+        "");
 }
 
 // What the polling loop reads: the heard position moves with time, a seek while playing

@@ -28,9 +28,9 @@ public:
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_addopen(&files, 1, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
-        std::vector<std::string> args{"parec",         "--device=nul.monitor", "--raw",
-                                      "--format=s16le", "--rate=44100",         "--channels=2",
-                                      "--latency-msec=20"};
+        std::vector<std::string> args{
+            "parec",        "--device=nul.monitor", "--raw", "--format=s16le", "--rate=44100",
+            "--channels=2", "--latency-msec=20"};
         std::vector<char*> argv;
         for (std::string& arg : args) {
             argv.push_back(arg.data());
