@@ -407,8 +407,12 @@ void DigitalPlayer::OutputLoop(Shared& s) {
     std::size_t pendingAt = pending.size();
     std::uint64_t given = 0;  // frames given to the device, with the silence after the end
     bool held = false;
-    bool ending = false;      // the range's last sample was given to the device,
-    std::uint64_t endAt = 0;  // as this many frames of all given
+    bool wasRunning = false;
+    Clock::time_point runningSince;  // when the device last began to run,
+    std::uint64_t givenAtRun = 0;    // having played this much
+    std::uint64_t heardGiven = 0;    // frames of all given that were heard
+    bool ending = false;             // the range's last sample was given to the device,
+    std::uint64_t endAt = 0;         // as this many frames of all given
 
     std::unique_lock lock(s.mutex);
     while (!s.quit) {
@@ -421,6 +425,8 @@ void DigitalPlayer::OutputLoop(Shared& s) {
             }
             sinkGeneration = s.generation;
             held = ending = false;
+            wasRunning = false;
+            givenAtRun = heardGiven = 0;
             filled = 0;
             given = endAt = 0;
             pendingAt = pending.size();
@@ -454,6 +460,7 @@ void DigitalPlayer::OutputLoop(Shared& s) {
             s.heard = std::min(s.written, given - std::min<std::uint64_t>(given, delay));
             s.running = false;
             held = true;
+            wasRunning = false;
             if (!holds) {
                 s.RestartFromHeard();  // the device cannot hold: resume plays afresh
                 s.restartOnResume = true;
@@ -547,10 +554,23 @@ void DigitalPlayer::OutputLoop(Shared& s) {
                 s.figures.startLatency =
                     std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - s.playAt);
             }
-            const std::uint64_t heard = given - std::min<std::uint64_t>(given, delay);
+            // Nothing is heard faster than the clock runs, whatever a device says of its
+            // delay (the null device says none).
+            if (started && !wasRunning) {
+                runningSince = Clock::now();
+                givenAtRun = heardGiven;
+            }
+            wasRunning = started;
+            const auto ran = started ? std::chrono::duration_cast<std::chrono::microseconds>(
+                                           Clock::now() - runningSince)
+                                     : std::chrono::microseconds(0);
+            const std::uint64_t heard = std::min(
+                given - std::min<std::uint64_t>(given, delay),
+                givenAtRun + static_cast<std::uint64_t>(ran.count()) * kCdSampleRate / 1000000);
             s.heard = std::min(s.written, heard);
             s.heardAt = Clock::now();
             s.running = started;
+            heardGiven = heard;
             if (!lost.empty()) {
                 // Gone: play goes on from what was heard last, with the device opened
                 // again or, failing that, silently by the clock.

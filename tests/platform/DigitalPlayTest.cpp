@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -15,6 +18,7 @@
 
 #include "platform/CdTime.h"
 #include "platform/CueBinImage.h"
+#include "platform/DigitalPlayer.h"
 #include "platform/Drives.h"
 #include "platform/VirtualCdDevice.h"
 #include "support/Require.h"
@@ -57,12 +61,16 @@ std::string DifferingSectors(const std::string& heard, const std::string& expect
 // A disc image of three tracks of 100 sectors (1.33 s each) in I:, and its device.
 class ImageDrive {
 public:
-    explicit ImageDrive(const std::string& alsaConfig)
+    explicit ImageDrive(const std::string& alsaConfig,
+                        std::function<std::unique_ptr<PcmSink>(std::string&)> openSink = {})
         : alsa_("ALSA_CONFIG_PATH", system_.Write("asound.conf", alsaConfig).c_str()) {
         test::WriteCueBinImage(system_.Path(), "disc", {{false, 100}, {false, 100}, {false, 100}});
         system_.Write("drives.ini", "[Drives]\nI=disc.cue\n");
         table_ = std::make_unique<TDriveTable>(system_.Path().string(), std::vector<std::string>{},
                                                clock_);
+        if (openSink) {
+            table_->SetSoundOutput(std::move(openSink));
+        }
         std::string error;
         device_ = table_->DeviceFor("I:", error);
     }
@@ -269,6 +277,141 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
     drive.Table().SetNoSoundDeviceReport(nullptr);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("ALSA"), std::string::npos) << told[0];
+}
+
+// The sound server quits while a disc plays: play goes on silently by the clock to the
+// end of its range, the user is told once, and the mode is never stuck in Playing.
+TEST(DigitalPlayDeviceLost, PlayGoesOnByTheClockAndTellsOnce) {
+    test::SoundServer server;
+    LINTEL_REQUIRE(server.Running(), "pulseaudio");
+    ImageDrive drive("pcm.!default { type pulse device nul }\n");
+    std::mutex mutex;
+    std::vector<std::string> told;
+    drive.Table().SetNoSoundDeviceReport([&](const std::string& message) {
+        const std::lock_guard lock(mutex);
+        told.push_back(message);
+    });
+    CdAudioDevice& device = drive.Device();
+    ASSERT_EQ(device.Open(), std::nullopt);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device.Play(150, 150 + 225));  // three seconds
+    std::this_thread::sleep_for(800ms);
+    server.Stop();
+    std::uint32_t last = 0;
+    while (device.Mode() == CdMode::Playing && std::chrono::steady_clock::now() - start < 8s) {
+        const std::uint32_t at = device.Position().value_or(0);
+        EXPECT_GE(at, last);
+        last = at;
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(device.Mode(), CdMode::Stopped);
+    EXPECT_EQ(device.Position(), 150u + 225);
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 2900ms);
+    drive.Table().SetNoSoundDeviceReport(nullptr);
+    EXPECT_EQ(told.size(), 1u);
+}
+
+// A plain ALSA device (the null plugin) is started for a stretch shorter than its
+// buffer, and the stretch ends after its own time.
+TEST(DigitalPlayPlainAlsa, AStretchShorterThanTheBufferPlays) {
+    // The default device, noting whether it ever ran.
+    class Watched final : public PcmSink {
+    public:
+        Watched(std::unique_ptr<PcmSink> sink, std::atomic<bool>& ran)
+            : sink_(std::move(sink)), ran_(ran) {}
+        long PeriodFrames() const override { return sink_->PeriodFrames(); }
+        void Wait(int wake, std::chrono::milliseconds limit) override { sink_->Wait(wake, limit); }
+        long Space() override { return sink_->Space(); }
+        long Write(const std::uint8_t* samples, long frames) override {
+            return sink_->Write(samples, frames);
+        }
+        bool Start() override {
+            const bool started = sink_->Start();
+            static_cast<void>(Started());
+            return started;
+        }
+        bool Started() const override {
+            const bool started = sink_->Started();
+            ran_ = ran_ || started;
+            return started;
+        }
+        long Delay() override { return sink_->Delay(); }
+        bool Hold(bool on) override { return sink_->Hold(on); }
+        unsigned Underruns() const override { return sink_->Underruns(); }
+        std::string Lost() const override { return sink_->Lost(); }
+
+    private:
+        std::unique_ptr<PcmSink> sink_;
+        std::atomic<bool>& ran_;
+    };
+    std::atomic<bool> ran{false};
+    std::atomic<bool> opened{false};
+    ImageDrive drive("pcm.!default { type null }\n", [&](std::string& error) {
+        std::unique_ptr<PcmSink> sink = OpenDefaultPcm(error);
+        opened = sink != nullptr;
+        return sink ? std::make_unique<Watched>(std::move(sink), ran) : nullptr;
+    });
+    CdAudioDevice& device = drive.Device();
+    ASSERT_EQ(device.Open(), std::nullopt);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device.Play(150 + 280, 150 + 300));  // 0.27 s
+    ASSERT_TRUE(drive.WaitFor(CdMode::Stopped, 3s));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 250ms);
+    EXPECT_EQ(device.Position(), 150u + 300);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(ran);
+}
+
+// A tone as a source's sectors: a sine of `hertz` at a third of full scale, in both
+// channels, on a track with or without pre-emphasis.
+class ToneSource final : public SectorSource {
+public:
+    ToneSource(double hertz, bool preemphasis) : hertz_(hertz), preemphasis_(preemphasis) {}
+    void Seek(std::uint32_t frame) override { sample_ = (frame - 150) * kSampleFramesPerSector; }
+    bool Read(CdSector& sector) override {
+        for (std::size_t at = 0; at < sector.size(); at += 4, ++sample_) {
+            const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                std::lround(10000 * std::sin(2 * M_PI * hertz_ * sample_ / kCdSampleRate))));
+            sector[at] = sector[at + 2] = static_cast<std::uint8_t>(value & 0xFF);
+            sector[at + 1] = sector[at + 3] = static_cast<std::uint8_t>(value >> 8);
+        }
+        return true;
+    }
+    bool Preemphasis(std::uint32_t) const override { return preemphasis_; }
+
+private:
+    double hertz_;
+    bool preemphasis_;
+    std::uint64_t sample_ = 0;
+};
+
+// Root mean square level, in decibels of full scale, of the left channel of `sound`
+// without its first and last tenth of a second.
+double LevelDb(const std::string& sound) {
+    double sum = 0;
+    std::size_t count = 0;
+    for (std::size_t at = 4410 * 4; at + 4410 * 4 < sound.size(); at += 4, ++count) {
+        const auto sample = static_cast<std::int16_t>(
+            static_cast<std::uint8_t>(sound[at]) | static_cast<std::uint8_t>(sound[at + 1]) << 8);
+        sum += static_cast<double>(sample) * sample;
+    }
+    return count == 0 ? -200 : 10 * std::log10(sum / count / 32768.0 / 32768.0);
+}
+
+// A track mastered with pre-emphasis is heard with the treble taken back: a 10 kHz tone
+// about 7.6 dB lower than on a plain track, a 100 Hz tone as it was.
+TEST_F(DigitalPlayTest, PreemphasisIsUndone) {
+    const auto heard = [&](double hertz, bool preemphasis) {
+        recorder_.emplace();
+        DigitalPlayer player(
+            [=](std::string&) { return std::make_unique<ToneSource>(hertz, preemphasis); }, {});
+        player.Play(150, 150 + 60);
+        std::this_thread::sleep_for(1200ms);
+        return LevelDb(
+            recorder_->Heard(60 * kCdSectorBytes, 3s, test::SinkRecorder::Pauses::Dropped));
+    };
+    EXPECT_NEAR(heard(10000, true) - heard(10000, false), -7.6, 0.4);
+    EXPECT_NEAR(heard(100, true) - heard(100, false), 0, 0.1);
 }
 
 }  // namespace
