@@ -16,10 +16,10 @@ namespace {
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 // Half a second in the device: enough to ride out a busy machine, short enough that a
-// stop is not heard late. Written and woken for in tenths of a second: ten wake-ups a
-// second while playing.
+// stop is not heard late. Written and woken for in quarters of a second: the sound
+// server then asks for data four times a second too.
 constexpr unsigned kLatencyMicroseconds = 500000;
-constexpr unsigned kPeriodMicroseconds = 100000;
+constexpr unsigned kPeriodMicroseconds = 250000;
 // A suspended device is asked to resume this often, a tenth of a second apart, before it
 // is prepared afresh.
 constexpr int kResumeTries = 10;
@@ -202,8 +202,11 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::uint64_t kBuffer = kCdSampleRate * kLatencyMicroseconds / 1000000;
-    static constexpr long kPeriod = kCdSampleRate * kPeriodMicroseconds / 1000000;
+    // In 64 bits: the product overflows 32.
+    static constexpr std::uint64_t kBuffer =
+        std::uint64_t{kCdSampleRate} * kLatencyMicroseconds / 1000000;
+    static constexpr long kPeriod =
+        static_cast<long>(std::uint64_t{kCdSampleRate} * kPeriodMicroseconds / 1000000);
 
     // Time heard runs on while started and not held, and never beyond what was written: a
     // sink that ran dry starts its clock again with the next write.

@@ -40,8 +40,9 @@ public:
             pid_ = -1;
         }
         posix_spawn_file_actions_destroy(&files);
-        // The monitor stream is connected once parec writes its first silence.
-        for (int i = 0; i < 200 && Recording() && ReadBytes(path_).empty(); ++i) {
+        // The monitor stream is connected once parec writes its first silence (an idle
+        // sink may give none).
+        for (int i = 0; i < 50 && Recording() && ReadBytes(path_).empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
@@ -50,6 +51,8 @@ public:
     SinkRecorder& operator=(const SinkRecorder&) = delete;
 
     [[nodiscard]] bool Recording() const { return pid_ > 0; }
+    /// The file the recording grows in.
+    [[nodiscard]] const std::string& Path() const { return path_; }
 
     /// Whether the silence of a pause in the middle of the sound is kept.
     enum class Pauses { Kept, Dropped };
