@@ -224,6 +224,9 @@ void DigitalPlayer::Stop() {
 bool DigitalPlayer::Forget() {
     Shared& s = *shared_;
     std::unique_lock lock(s.mutex);
+    if (s.forgets != s.forgotten) {
+        return false;  // a read still hangs since the last time: no second wait for it
+    }
     const std::uint64_t request = ++s.forgets;
     s.readerWake.notify_all();
     return s.handled.wait_for(lock, kCommandWait, [&] { return s.forgotten >= request; });

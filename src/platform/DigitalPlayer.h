@@ -58,7 +58,8 @@ public:
     void Stop();
     /// The disc changed or went: the source is closed, so the drive has no other opener
     /// and can eject, and the next play opens it afresh. Waits at most a second for a
-    /// read in progress; false when the source could not be closed in that time.
+    /// read in progress, and not again while that read still hangs; false when the source
+    /// could not be closed in that time.
     bool Forget();
 
     /// Play as a drive's sub-channel tells it: playing or paused with the frame being
