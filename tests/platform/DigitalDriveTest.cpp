@@ -16,8 +16,10 @@
 
 #include "platform/CddaReader.h"
 #include "platform/Cp932.h"
+#include "platform/CueBinImage.h"
 #include "platform/DigitalDrive.h"
 #include "platform/LibcdioCdDevice.h"
+#include "support/TempDir.h"
 
 namespace lintel {
 namespace {
@@ -223,6 +225,22 @@ TEST(CddaReaderOpener, NamesWhatItCannotRead) {
     EXPECT_EQ(error, cp932::Literal("ディスクイメージのファイル /nowhere/disc.cue を読めません。"));
     EXPECT_EQ(CddaReaderOpener("/nowhere/sr7", "E:")(error), nullptr);
     EXPECT_EQ(error, cp932::Literal("ドライブ E: (/nowhere/sr7) を読めません。"));
+}
+
+// A track's pre-emphasis comes from the table of contents: FLAGS PRE in a sheet.
+TEST(CddaReader, TakesPreemphasisFromTheTableOfContents) {
+    test::TempDir folder;
+    const std::string cue =
+        test::WriteCueBinImage(folder.Path(), "disc", {{false, 100}, {false, 100}});
+    std::string sheet = test::ReadBytes(cue);
+    const std::string track2 = "  TRACK 02 AUDIO\n";
+    sheet.insert(sheet.find(track2) + track2.size(), "    FLAGS PRE\n");
+    folder.Write("disc.cue", sheet);
+    const std::unique_ptr<CddaReader> reader = CddaReader::Open(cue);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_FALSE(reader->Preemphasis(150 + 99));
+    EXPECT_TRUE(reader->Preemphasis(150 + 100));
+    EXPECT_TRUE(reader->Preemphasis(150 + 199));
 }
 
 }  // namespace
