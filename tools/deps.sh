@@ -8,7 +8,7 @@
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
 #   bench   build and run the benchmarks (the start-up one on Xvfb with openbox, digital
-#           play through a private PulseAudio)
+#           play through a private PulseAudio beside aplay from alsa-utils)
 #   fuzz    build and run the libFuzzer targets (clang)
 #   package build the Debian package (dpkg-shlibdeps, file) and test its install in a
 #           fresh Debian system (debootstrap) on a virtual screen
@@ -33,7 +33,8 @@ for need in "$@"; do
         test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
-        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio) ;;
+        bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio
+                        alsa-utils) ;;
         fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
         package) wanted+=("${build[@]}" dpkg-dev file debootstrap desktop-file-utils xvfb openbox
                           xdotool x11-utils) ;;

@@ -4,11 +4,13 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/CdTime.h"
+#include "platform/Cp932.h"
 #include "platform/LibcdioAccess.h"
 
 namespace lintel {
@@ -74,7 +76,31 @@ std::unique_ptr<CddaReader> CddaReader::Open(const std::string& source) {
         return nullptr;
     }
     cdio_paranoia_modeset(handles->paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    return std::unique_ptr<CddaReader>(new CddaReader(std::move(handles)));
+    auto reader = std::unique_ptr<CddaReader>(new CddaReader(std::move(handles)));
+    CdIo_t* cdio = reader->handles_->cdio;
+    const track_t first = cdio_get_first_track_num(cdio);
+    const track_t count = cdio_get_num_tracks(cdio);
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK) {
+        return nullptr;
+    }
+    for (track_t t = first; t < first + count; ++t) {
+        const lsn_t start = cdio_get_track_lsn(cdio, t);
+        reader->tracks_.push_back({static_cast<std::uint32_t>(start) + kLeadInFrames,
+                                   cdio_get_track_preemphasis(cdio, t) == CDIO_TRACK_FLAG_TRUE});
+    }
+    reader->leadOut_ = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+    return reader;
+}
+
+bool CddaReader::Preemphasis(std::uint32_t frame) const {
+    bool preemphasis = false;
+    for (const Track& track : tracks_) {
+        if (track.start > frame) {
+            break;
+        }
+        preemphasis = track.preemphasis;
+    }
+    return preemphasis;
 }
 
 CddaReader::CddaReader(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
@@ -87,6 +113,12 @@ void CddaReader::Seek(std::uint32_t frame) {
 }
 
 bool CddaReader::Read(CdSector& sector) {
+    if (next_ >= leadOut_) {
+        // Paranoia asked for the lead-out spins without end.
+        ++next_;
+        sector.fill(0);
+        return false;
+    }
     readTrouble = false;
     const std::int16_t* samples =
         cdio_paranoia_read_limited(handles_->paranoia, NoteTrouble, kRetries);
@@ -94,12 +126,13 @@ bool CddaReader::Read(CdSector& sector) {
     if (readTrouble) {
         careful_ = kCarefulSectors;
     }
-    bool clean = samples != nullptr;
-    if (clean && careful_ > 0) {
-        --careful_;
-        clean = cdio_read_audio_sectors(handles_->cdio, sector.data(), at, 1) == DRIVER_OP_SUCCESS;
-    }
-    if (!clean) {
+    if (samples == nullptr || careful_ > 0) {
+        // The sector as read on its own is the one kept: paranoia's copy may be a guess,
+        // and a sector it gave up with its neighbours may still read alone.
+        careful_ = std::max(careful_ - 1, 0);
+        if (cdio_read_audio_sectors(handles_->cdio, sector.data(), at, 1) == DRIVER_OP_SUCCESS) {
+            return true;
+        }
         sector.fill(0);
         return false;
     }
@@ -121,11 +154,16 @@ void CddaReader::SetSpeed(int speed) {
     static_cast<void>(cdio_set_speed(handles_->cdio, speed));
 }
 
-SectorSourceOpener CddaReaderOpener(std::string source) {
-    return [source = std::move(source)](std::string& error) -> std::unique_ptr<SectorSource> {
+SectorSourceOpener CddaReaderOpener(std::string source, std::string driveName) {
+    return [source = std::move(source),
+            driveName = std::move(driveName)](std::string& error) -> std::unique_ptr<SectorSource> {
         std::unique_ptr<CddaReader> reader = CddaReader::Open(source);
         if (reader == nullptr) {
-            error = source;
+            const std::string path = cp932::FromUtf8(source).bytes;
+            error = IsCueSheet(source) ? cp932::Literal("ディスクイメージのファイル ") + path +
+                                             cp932::Literal(" を読めません。")
+                                       : cp932::Literal("ドライブ ") + driveName + " (" + path +
+                                             cp932::Literal(") を読めません。");
         }
         return reader;
     };

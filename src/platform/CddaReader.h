@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/SectorSource.h"
 
@@ -29,22 +30,26 @@ public:
     /// image ignores it.
     void SetSpeed(int speed) override;
 
-    /// Pre-emphasis is not taken from the drive yet.
-    [[nodiscard]] bool Preemphasis(std::uint32_t frame) const override {
-        static_cast<void>(frame);
-        return false;
-    }
+    /// The pre-emphasis bit of the track holding `frame`, from the table of contents.
+    [[nodiscard]] bool Preemphasis(std::uint32_t frame) const override;
 
 private:
     struct Handles;
+    struct Track {
+        std::uint32_t start = 0;  // absolute frame
+        bool preemphasis = false;
+    };
     explicit CddaReader(std::unique_ptr<Handles> handles);
 
     std::unique_ptr<Handles> handles_;
-    std::int32_t next_ = 0;  // the sector the next read returns
-    int careful_ = 0;        // sectors still to check on their own after trouble
+    std::vector<Track> tracks_;  // in disc order
+    std::int32_t leadOut_ = 0;   // the first sector after the last track
+    std::int32_t next_ = 0;      // the sector the next read returns
+    int careful_ = 0;            // sectors still to check on their own after trouble
 };
 
-/// Opens `source` (a drive or CUE sheet) through paranoia, once for each player.
-[[nodiscard]] SectorSourceOpener CddaReaderOpener(std::string source);
+/// Opens `source` (a drive or CUE sheet) through paranoia, once for each player. When it
+/// cannot, the message names the image file, or the drive as `driveName` and `source`.
+[[nodiscard]] SectorSourceOpener CddaReaderOpener(std::string source, std::string driveName = {});
 
 }  // namespace lintel

@@ -24,10 +24,17 @@ void DigitalDrive::DiscGone() {
     if (player_->Status().audioStatus != kAudioStatusNone) {
         player_->Stop();
     }
-    player_->Forget();
+    // The reader's own handle must be closed before the drive can eject.
+    static_cast<void>(player_->Forget());
 }
 
+// While the player reads the disc, a question to the drive would wait behind its reads
+// (a scratched sector can take seconds): the tray stays shut and the disc the same as far
+// as the tick can tell, and the player answers for play.
 DriveStatus DigitalDrive::Status() {
+    if (player_ != nullptr && player_->Busy()) {
+        return DriveStatus::DiscOk;
+    }
     const DriveStatus status = drive_->Status();
     if (HoldsNoDisc(status)) {
         DiscGone();
@@ -36,6 +43,9 @@ DriveStatus DigitalDrive::Status() {
 }
 
 bool DigitalDrive::MediaChanged() {
+    if (player_ != nullptr && player_->Busy()) {
+        return false;  // told at the first look after play
+    }
     const bool changed = drive_->MediaChanged();
     if (changed) {
         DiscGone();

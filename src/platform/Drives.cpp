@@ -39,6 +39,13 @@ struct TDriveTable::SoundReport {
         told = true;
         target(NoSoundDeviceMessage(reason));
     }
+    /// A message the player gives once by itself (a source it cannot read).
+    void Pass(const std::string& message) {
+        const std::lock_guard lock(mutex);
+        if (target) {
+            target(message);
+        }
+    }
 };
 
 namespace {
@@ -335,13 +342,17 @@ std::unique_ptr<CdAudioDevice> TDriveTable::DeviceFor(const std::string& element
         audio.noSoundDevice = [report = soundReport_](const std::string& reason) {
             report->Tell(reason);
         };
+        audio.cannotRead = [report = soundReport_](const std::string& message) {
+            report->Pass(message);
+        };
         if (drive->kind == DriveEntry::Kind::Image) {
             ImageDriveParts image = MakeImageDrive(drive->path);
             return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
                 std::move(image.drive), std::move(image.openSource), std::move(audio)));
         }
         return std::make_unique<LibcdioCdDevice>(std::make_unique<DigitalDrive>(
-            MakeLibcdioDrive(drive->path), CddaReaderOpener(drive->path), std::move(audio)));
+            MakeLibcdioDrive(drive->path), CddaReaderOpener(drive->path, DriveName(drive->letter)),
+            std::move(audio)));
     }
     VirtualCdDevice::Settings settings;
     settings.discFile = drive->path;

@@ -86,7 +86,8 @@ public:
     [[nodiscard]] const std::vector<std::string>& Warnings() const { return warnings_; }
 
     /// Whom to tell, with a message for the user (code page 932), that digital play found
-    /// no sound device and plays silently. Told once per table, from whatever thread play
+    /// no sound device and plays silently (once per table), or that a play stopped because
+    /// its disc or image could not be read (once per disc). Told from whatever thread play
     /// runs on; the table must outlive the report's target, or this is set empty first.
     void SetNoSoundDeviceReport(std::function<void(const std::string& message)> report);
     /// Where digital play sends its sound; tests point it elsewhere.

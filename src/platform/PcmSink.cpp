@@ -1,8 +1,12 @@
 #include "platform/PcmSink.h"
 
 #include <alsa/asoundlib.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <array>
+#include <mutex>
+#include <thread>
 
 #include "platform/AlsaQuiet.h"
 
@@ -10,26 +14,57 @@ namespace lintel {
 namespace {
 
 // Half a second in the device: enough to ride out a busy machine, short enough that a
-// stop is not heard late.
+// stop is not heard late. Written and woken for in quarters of a second: the sound
+// server then asks for data four times a second too.
 constexpr unsigned kLatencyMicroseconds = 500000;
+constexpr unsigned kPeriodMicroseconds = 250000;
+// A suspended device is asked to resume this often, a tenth of a second apart, before it
+// is prepared afresh.
+constexpr int kResumeTries = 10;
+// Underruns in a row with nothing written between them: the device is not coming back.
+constexpr int kUnderrunsInARow = 5;
 
 class AlsaPcm final : public PcmSink {
 public:
-    explicit AlsaPcm(snd_pcm_t* pcm) : pcm_(pcm) {}
+    AlsaPcm(snd_pcm_t* pcm, long period) : pcm_(pcm), period_(period) {}
     ~AlsaPcm() override { snd_pcm_close(pcm_); }  // drops what was not heard
     AlsaPcm(const AlsaPcm&) = delete;
     AlsaPcm& operator=(const AlsaPcm&) = delete;
 
+    long PeriodFrames() const override { return period_; }
+
+    void Wait(int wake, std::chrono::milliseconds limit) override {
+        std::array<pollfd, 8> fds{};
+        int count = 0;
+        if (lost_.empty()) {
+            count = std::clamp(snd_pcm_poll_descriptors(pcm_, fds.data(), fds.size() - 1), 0,
+                               static_cast<int>(fds.size() - 1));
+        }
+        fds[static_cast<std::size_t>(count)] = {wake, POLLIN, 0};
+        if (poll(fds.data(), static_cast<nfds_t>(count + 1), static_cast<int>(limit.count())) > 0 &&
+            count > 0) {
+            // Some plugins learn here that their descriptor was seen.
+            unsigned short events = 0;
+            static_cast<void>(snd_pcm_poll_descriptors_revents(
+                pcm_, fds.data(), static_cast<unsigned>(count), &events));
+        }
+    }
+
     long Space() override {
+        if (!lost_.empty()) {
+            return 0;
+        }
         snd_pcm_sframes_t avail = snd_pcm_avail(pcm_);
-        if (avail < 0) {
-            Recover(static_cast<int>(avail));
+        if (avail < 0 && Recover(static_cast<int>(avail))) {
             avail = snd_pcm_avail(pcm_);
         }
         return avail < 0 ? 0 : static_cast<long>(avail);
     }
 
     long Write(const std::uint8_t* samples, long frames) override {
+        if (!lost_.empty()) {
+            return 0;
+        }
         const snd_pcm_sframes_t written =
             snd_pcm_writei(pcm_, samples, static_cast<snd_pcm_uframes_t>(frames));
         if (written < 0) {
@@ -38,41 +73,100 @@ public:
             }
             return 0;
         }
+        underrunsInARow_ = 0;
         return static_cast<long>(written);
     }
 
+    bool Start() override {
+        if (!lost_.empty()) {
+            return false;
+        }
+        if (snd_pcm_state(pcm_) != SND_PCM_STATE_PREPARED) {
+            return Started();
+        }
+        const int result = snd_pcm_start(pcm_);
+        if (result < 0) {
+            Recover(result);
+        }
+        return result == 0;
+    }
+
+    bool Started() const override {
+        const snd_pcm_state_t state = snd_pcm_state(pcm_);
+        return state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_DRAINING;
+    }
+
     long Delay() override {
+        if (!lost_.empty()) {
+            return 0;
+        }
         snd_pcm_sframes_t delay = 0;
-        if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0) {
+        const int result = snd_pcm_delay(pcm_, &delay);
+        if (result < 0) {
+            Recover(result);
             return 0;  // ran dry: nothing is waiting to be heard
         }
-        return static_cast<long>(delay);
+        return std::max<long>(0, static_cast<long>(delay));
     }
 
     bool Hold(bool on) override {
+        if (!lost_.empty()) {
+            return true;
+        }
         if (snd_pcm_pause(pcm_, on ? 1 : 0) == 0) {
             return true;
         }
-        // Nothing was playing yet (a hold before the first write): there is nothing to hold.
+        // Nothing was playing yet (a hold before the start): there is nothing to hold.
         return snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED;
     }
 
     unsigned Underruns() const override { return underruns_; }
+    std::string Lost() const override { return lost_; }
 
 private:
-    void Recover(int error) {
+    /// Brings the device back after `error`; false when it is lost.
+    bool Recover(int error) {
+        int result = error;
         if (error == -EPIPE) {
             ++underruns_;
+            result = ++underrunsInARow_ > kUnderrunsInARow ? error : snd_pcm_prepare(pcm_);
+        } else if (error == -ESTRPIPE) {
+            for (int i = 0; i < kResumeTries && (result = snd_pcm_resume(pcm_)) == -EAGAIN; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            if (result < 0) {
+                result = snd_pcm_prepare(pcm_);
+            }
         }
-        snd_pcm_recover(pcm_, error, 1);
+        if (result < 0) {
+            lost_ = snd_strerror(result);
+            return false;
+        }
+        return true;
     }
 
     snd_pcm_t* pcm_;
+    long period_;
     unsigned underruns_ = 0;
+    int underrunsInARow_ = 0;
+    std::string lost_;
 };
 
 class SilentPcm final : public PcmSink {
 public:
+    long PeriodFrames() const override { return kPeriod; }
+    void Wait(int wake, std::chrono::milliseconds limit) override {
+        Advance();
+        // Until a period is free, as a device would wake for it.
+        const std::uint64_t held = written_ - heard_;
+        if (started_ && !held_ && held + kPeriod > kBuffer) {
+            const auto free =
+                std::chrono::milliseconds((held + kPeriod - kBuffer) * 1000 / kCdSampleRate + 1);
+            limit = std::min(limit, free);
+        }
+        pollfd fd{wake, POLLIN, 0};
+        static_cast<void>(poll(&fd, 1, static_cast<int>(limit.count())));
+    }
     long Space() override {
         Advance();
         return static_cast<long>(kBuffer - (written_ - heard_));
@@ -83,6 +177,14 @@ public:
         written_ += static_cast<std::uint64_t>(taken);
         return taken;
     }
+    bool Start() override {
+        if (!started_) {
+            started_ = true;
+            Rebase(Clock::now());
+        }
+        return true;
+    }
+    bool Started() const override { return started_; }
     long Delay() override {
         Advance();
         return static_cast<long>(written_ - heard_);
@@ -94,16 +196,21 @@ public:
         return true;
     }
     unsigned Underruns() const override { return 0; }
+    std::string Lost() const override { return {}; }
 
 private:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::uint64_t kBuffer = kCdSampleRate * kLatencyMicroseconds / 1000000;
+    // In 64 bits: the product overflows 32.
+    static constexpr std::uint64_t kBuffer =
+        std::uint64_t{kCdSampleRate} * kLatencyMicroseconds / 1000000;
+    static constexpr long kPeriod =
+        static_cast<long>(std::uint64_t{kCdSampleRate} * kPeriodMicroseconds / 1000000);
 
-    // Time heard runs on while not held, and never beyond what was written: a sink that
-    // ran dry starts its clock again with the next write.
+    // Time heard runs on while started and not held, and never beyond what was written: a
+    // sink that ran dry starts its clock again with the next write.
     void Advance() {
         const Clock::time_point now = Clock::now();
-        if (held_) {
+        if (held_ || !started_) {
             return;
         }
         const auto elapsed =
@@ -123,8 +230,51 @@ private:
     std::uint64_t heardSince_ = 0;
     std::uint64_t written_ = 0;
     std::uint64_t heard_ = 0;
+    bool started_ = false;
     bool held_ = false;
 };
+
+// Sets the device up for CD audio: half a second in tenths, the start left to the
+// player, and a wake-up for each free period.
+int Configure(snd_pcm_t* pcm, snd_pcm_uframes_t& period) {
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    unsigned rate = kCdSampleRate;
+    unsigned bufferTime = kLatencyMicroseconds;
+    unsigned periodTime = kPeriodMicroseconds;
+    int result = 0;
+    if ((result = snd_pcm_hw_params_any(pcm, hw)) < 0 ||
+        (result = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0 ||
+        (result = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
+        (result = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE)) < 0 ||
+        (result = snd_pcm_hw_params_set_channels(pcm, hw, 2)) < 0 ||
+        (result = snd_pcm_hw_params_set_rate_near(pcm, hw, &rate, nullptr)) < 0 ||
+        (result = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr)) < 0 ||
+        (result = snd_pcm_hw_params_set_period_time_near(pcm, hw, &periodTime, nullptr)) < 0 ||
+        (result = snd_pcm_hw_params(pcm, hw)) < 0) {
+        return result;
+    }
+    if (rate != kCdSampleRate) {
+        return -EINVAL;
+    }
+    snd_pcm_uframes_t buffer = 0;
+    snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+    snd_pcm_hw_params_get_buffer_size(hw, &buffer);
+
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    snd_pcm_uframes_t boundary = 0;
+    if ((result = snd_pcm_sw_params_current(pcm, sw)) < 0 ||
+        (result = snd_pcm_sw_params_get_boundary(sw, &boundary)) < 0 ||
+        // Never started by a threshold: a stretch shorter than the buffer plays too.
+        (result = snd_pcm_sw_params_set_start_threshold(pcm, sw, boundary)) < 0 ||
+        (result = snd_pcm_sw_params_set_stop_threshold(pcm, sw, buffer)) < 0 ||
+        (result = snd_pcm_sw_params_set_avail_min(pcm, sw, period)) < 0 ||
+        (result = snd_pcm_sw_params(pcm, sw)) < 0) {
+        return result;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -138,14 +288,14 @@ std::unique_ptr<PcmSink> OpenDefaultPcm(std::string& error) {
         error = snd_strerror(result);
         return nullptr;
     }
-    result = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
-                                kCdSampleRate, 1, kLatencyMicroseconds);
-    if (result < 0) {
-        error = snd_strerror(result);
+    snd_pcm_uframes_t period = 0;
+    result = Configure(pcm, period);
+    if (result < 0 || period == 0) {
+        error = snd_strerror(result < 0 ? result : -EINVAL);
         snd_pcm_close(pcm);
         return nullptr;
     }
-    return std::make_unique<AlsaPcm>(pcm);
+    return std::make_unique<AlsaPcm>(pcm, static_cast<long>(period));
 }
 
 std::unique_ptr<PcmSink> MakeSilentPcm() {

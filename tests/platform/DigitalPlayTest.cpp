@@ -1,11 +1,14 @@
 // Digital play of a disc image declared in drives.ini, heard through a real sound server:
-// ALSA's default device is its file plugin in front of PulseAudio's null sink, so play is
-// paced as on a sound card and the file holds every byte the device was given.
+// ALSA's default device is its pulse plugin, playing into PulseAudio's null sink, and what
+// the sink played is recorded from its monitor: every byte a listener would have heard.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -15,10 +18,12 @@
 
 #include "platform/CdTime.h"
 #include "platform/CueBinImage.h"
+#include "platform/DigitalPlayer.h"
 #include "platform/Drives.h"
 #include "platform/VirtualCdDevice.h"
 #include "support/Require.h"
 #include "support/ScopedEnv.h"
+#include "support/SinkRecorder.h"
 #include "support/SoundServer.h"
 #include "support/TempDir.h"
 
@@ -56,12 +61,16 @@ std::string DifferingSectors(const std::string& heard, const std::string& expect
 // A disc image of three tracks of 100 sectors (1.33 s each) in I:, and its device.
 class ImageDrive {
 public:
-    explicit ImageDrive(const std::string& alsaConfig)
+    explicit ImageDrive(const std::string& alsaConfig,
+                        std::function<std::unique_ptr<PcmSink>(std::string&)> openSink = {})
         : alsa_("ALSA_CONFIG_PATH", system_.Write("asound.conf", alsaConfig).c_str()) {
         test::WriteCueBinImage(system_.Path(), "disc", {{false, 100}, {false, 100}, {false, 100}});
         system_.Write("drives.ini", "[Drives]\nI=disc.cue\n");
         table_ = std::make_unique<TDriveTable>(system_.Path().string(), std::vector<std::string>{},
                                                clock_);
+        if (openSink) {
+            table_->SetSoundOutput(std::move(openSink));
+        }
         std::string error;
         device_ = table_->DeviceFor("I:", error);
     }
@@ -104,29 +113,44 @@ protected:
     }
     void SetUp() override {
         LINTEL_REQUIRE(server_->Running(), "pulseaudio");
-        drive_.emplace(
-            "pcm.!default {\n"
-            "    type file\n"
-            "    slave.pcm { type pulse device nul }\n"
-            "    file \"" +
-            folder_.File("heard.raw") +
-            "\"\n"
-            "    format raw\n"
-            "}\n");
+        drive_.emplace("pcm.!default { type pulse device nul }\n");
         ASSERT_EQ(drive_->Device().Open(), std::nullopt);
+        recorder_.emplace();
+        LINTEL_REQUIRE(recorder_->Recording(), "parec");
     }
-    /// What the device was given in the last stretch of play, once it is closed.
-    std::string Heard() {
-        EXPECT_TRUE(drive_->Device().Stop());  // returns once the device is closed
-        return ReadBytes(folder_.File("heard.raw"));
+    /// What the sink played from its first sound on, once `expected` could have been
+    /// heard; the sectors in which it differs from `expected`, empty when none does.
+    std::string DifferingFromHeard(
+        const std::string& expected,
+        test::SinkRecorder::Pauses pauses = test::SinkRecorder::Pauses::Kept) {
+        const std::string sound = test::SinkRecorder::FromFirstSound(expected);
+        std::string heard = recorder_->Heard(sound.size(), 5s, pauses);
+        heard.resize(std::min(heard.size(), sound.size()));
+        return DifferingSectors(heard, sound);
     }
 
     static test::SoundServer* server_;
-    test::TempDir folder_;
     std::optional<ImageDrive> drive_;
+    std::optional<test::SinkRecorder> recorder_;
 };
 
 test::SoundServer* DigitalPlayTest::server_ = nullptr;
+
+// Every play is heard from its first sample to its last: from the start of the disc, a
+// track chosen from the menu (its start to the end of the disc), and a stretch started
+// in the last half second, shorter than what the device holds.
+TEST_F(DigitalPlayTest, EveryPlayIsHeardFromItsFirstSample) {
+    const std::pair<std::uint32_t, std::uint32_t> plays[] = {
+        {150, 150 + 40}, {150 + 200, 150 + 300}, {150 + 270, 150 + 300}};
+    for (const auto& [from, to] : plays) {
+        SCOPED_TRACE(from);
+        recorder_.emplace();
+        ASSERT_TRUE(drive_->Device().Play(from, to));
+        ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
+        EXPECT_EQ(drive_->Device().Position(), to);
+        EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(from, to)), "");
+    }
+}
 
 // From the middle of track 1 into track 2: every byte, in the disc's order.
 TEST_F(DigitalPlayTest, PlaysAcrossATrackBoundaryByteForByte) {
@@ -139,7 +163,7 @@ TEST_F(DigitalPlayTest, PlaysAcrossATrackBoundaryByteForByte) {
     // Paced in real time: 80 sectors are 1.07 s.
     EXPECT_GT(std::chrono::steady_clock::now() - start, 1000ms);
     EXPECT_EQ(device.Position(), 150u + 140);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 60, 150 + 140)), "");
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 60, 150 + 140)), "");
 }
 
 // Pause holds the position; resume goes on from there: nothing missing, nothing doubled.
@@ -161,7 +185,9 @@ TEST_F(DigitalPlayTest, PauseAndResumeLoseAndRepeatNothing) {
     EXPECT_EQ(device.Mode(), CdMode::Playing);
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_EQ(device.Position(), 150u + 90);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150, 150 + 90)), "");
+    EXPECT_EQ(
+        DifferingFromHeard(drive_->ImageBytes(150, 150 + 90), test::SinkRecorder::Pauses::Dropped),
+        "");
 }
 
 // What the polling loop reads: the heard position moves with time, a seek while playing
@@ -171,10 +197,14 @@ TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     ASSERT_TRUE(device.Play(150 + 100, 150 + 300));
     // The heard position never runs back and moves at the pace of sound: 0.6 s is 45
     // frames, give or take what a busy machine's sound server lags behind.
-    std::this_thread::sleep_for(100ms);
+    const auto started = std::chrono::steady_clock::now();
+    while (device.Position().value_or(0) <= 250u &&
+           std::chrono::steady_clock::now() - started < 1s) {
+        std::this_thread::sleep_for(5ms);
+    }
     const std::optional<std::uint32_t> first = device.Position();
     ASSERT_TRUE(first.has_value());
-    EXPECT_GE(*first, 250u);
+    EXPECT_GT(*first, 250u);
     std::uint32_t last = *first;
     for (int i = 0; i < 6; ++i) {
         std::this_thread::sleep_for(100ms);
@@ -190,10 +220,12 @@ TEST_F(DigitalPlayTest, ModesAndPositionsFollowWhatIsHeard) {
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(device.Position(), 150u + 270);
 
+    std::this_thread::sleep_for(300ms);  // the first play's sound has left the server
+    recorder_.emplace();
     ASSERT_TRUE(device.Play(150 + 270, 150 + 300));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 3s));
     EXPECT_EQ(device.Position(), 150u + 300);
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 270, 150 + 300)), "");
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 270, 150 + 300)), "");
 }
 
 // Sectors the image driver cannot read (the BIN file cut short while the disc is in) are
@@ -204,13 +236,18 @@ TEST_F(DigitalPlayTest, UnreadableSectorsPlayAsSilence) {
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 2s));
     ASSERT_EQ(truncate(drive_->Folder().File("disc.bin").c_str(), 260 * kRawSectorSize), 0);
 
+    std::this_thread::sleep_for(300ms);  // the first play's sound has left the server
+    recorder_.emplace();
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(device.Play(150 + 230, 150 + 290));
     ASSERT_TRUE(drive_->WaitFor(CdMode::Stopped, 5s));
     EXPECT_GT(std::chrono::steady_clock::now() - start, 700ms);
     EXPECT_EQ(device.Position(), 150u + 290);
-    const std::string silence(30 * kRawSectorSize, '\0');
-    EXPECT_EQ(DifferingSectors(Heard(), drive_->ImageBytes(150 + 230, 150 + 260) + silence), "");
+    // A drive that stalls on them may leave gaps of its own: the sound, all of it and
+    // nothing else, is what was readable.
+    EXPECT_EQ(DifferingFromHeard(drive_->ImageBytes(150 + 230, 150 + 260),
+                                 test::SinkRecorder::Pauses::Dropped),
+              "");
 }
 
 // No sound device: play runs by the clock, silently, and the user is told once.
@@ -229,6 +266,7 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
         ASSERT_TRUE(device.Play(150 + 10, 150 + 55));
         std::this_thread::sleep_for(200ms);
         const std::uint32_t before = device.Position().value_or(0);
+        SCOPED_TRACE(round);
         std::this_thread::sleep_for(300ms);
         EXPECT_EQ(device.Mode(), CdMode::Playing);
         EXPECT_NEAR(static_cast<double>(device.Position().value_or(0) - before), 22.5, 8);
@@ -239,6 +277,139 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
     drive.Table().SetNoSoundDeviceReport(nullptr);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("ALSA"), std::string::npos) << told[0];
+}
+
+// The sound server quits while a disc plays: play goes on silently by the clock to the
+// end of its range, the user is told once, and the mode is never stuck in Playing.
+TEST(DigitalPlayDeviceLost, PlayGoesOnByTheClockAndTellsOnce) {
+    test::SoundServer server;
+    LINTEL_REQUIRE(server.Running(), "pulseaudio");
+    ImageDrive drive("pcm.!default { type pulse device nul }\n");
+    std::mutex mutex;
+    std::vector<std::string> told;
+    drive.Table().SetNoSoundDeviceReport([&](const std::string& message) {
+        const std::lock_guard lock(mutex);
+        told.push_back(message);
+    });
+    CdAudioDevice& device = drive.Device();
+    ASSERT_EQ(device.Open(), std::nullopt);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device.Play(150, 150 + 225));  // three seconds
+    std::this_thread::sleep_for(800ms);
+    server.Stop();
+    std::uint32_t last = 0;
+    while (device.Mode() == CdMode::Playing && std::chrono::steady_clock::now() - start < 8s) {
+        const std::uint32_t at = device.Position().value_or(0);
+        EXPECT_GE(at, last);
+        last = at;
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(device.Mode(), CdMode::Stopped);
+    EXPECT_EQ(device.Position(), 150u + 225);
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 2900ms);
+    drive.Table().SetNoSoundDeviceReport(nullptr);
+    EXPECT_EQ(told.size(), 1u);
+}
+
+// A plain ALSA device (the null plugin) is started for a stretch shorter than its
+// buffer, and the stretch ends after its own time.
+TEST(DigitalPlayPlainAlsa, AStretchShorterThanTheBufferPlays) {
+    // The default device, noting whether it ever ran.
+    class Watched final : public PcmSink {
+    public:
+        Watched(std::unique_ptr<PcmSink> sink, std::atomic<bool>& ran)
+            : sink_(std::move(sink)), ran_(ran) {}
+        long PeriodFrames() const override { return sink_->PeriodFrames(); }
+        void Wait(int wake, std::chrono::milliseconds limit) override { sink_->Wait(wake, limit); }
+        long Space() override { return sink_->Space(); }
+        long Write(const std::uint8_t* samples, long frames) override {
+            return sink_->Write(samples, frames);
+        }
+        bool Start() override {
+            const bool started = sink_->Start();
+            static_cast<void>(Started());
+            return started;
+        }
+        bool Started() const override {
+            const bool started = sink_->Started();
+            ran_ = ran_ || started;
+            return started;
+        }
+        long Delay() override { return sink_->Delay(); }
+        bool Hold(bool on) override { return sink_->Hold(on); }
+        unsigned Underruns() const override { return sink_->Underruns(); }
+        std::string Lost() const override { return sink_->Lost(); }
+
+    private:
+        std::unique_ptr<PcmSink> sink_;
+        std::atomic<bool>& ran_;
+    };
+    std::atomic<bool> ran{false};
+    std::atomic<bool> opened{false};
+    ImageDrive drive("pcm.!default { type null }\n", [&](std::string& error) {
+        std::unique_ptr<PcmSink> sink = OpenDefaultPcm(error);
+        opened = sink != nullptr;
+        return sink ? std::make_unique<Watched>(std::move(sink), ran) : nullptr;
+    });
+    CdAudioDevice& device = drive.Device();
+    ASSERT_EQ(device.Open(), std::nullopt);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device.Play(150 + 280, 150 + 300));  // 0.27 s
+    ASSERT_TRUE(drive.WaitFor(CdMode::Stopped, 3s));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 250ms);
+    EXPECT_EQ(device.Position(), 150u + 300);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(ran);
+}
+
+// A tone as a source's sectors: a sine of `hertz` at a third of full scale, in both
+// channels, on a track with or without pre-emphasis.
+class ToneSource final : public SectorSource {
+public:
+    ToneSource(double hertz, bool preemphasis) : hertz_(hertz), preemphasis_(preemphasis) {}
+    void Seek(std::uint32_t frame) override { sample_ = (frame - 150) * kSampleFramesPerSector; }
+    bool Read(CdSector& sector) override {
+        for (std::size_t at = 0; at < sector.size(); at += 4, ++sample_) {
+            const auto value = static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                std::lround(10000 * std::sin(2 * M_PI * hertz_ * sample_ / kCdSampleRate))));
+            sector[at] = sector[at + 2] = static_cast<std::uint8_t>(value & 0xFF);
+            sector[at + 1] = sector[at + 3] = static_cast<std::uint8_t>(value >> 8);
+        }
+        return true;
+    }
+    bool Preemphasis(std::uint32_t) const override { return preemphasis_; }
+
+private:
+    double hertz_;
+    bool preemphasis_;
+    std::uint64_t sample_ = 0;
+};
+
+// Root mean square level, in decibels of full scale, of the left channel of `sound`
+// without its first and last tenth of a second.
+double LevelDb(const std::string& sound) {
+    double sum = 0;
+    std::size_t count = 0;
+    for (std::size_t at = 4410 * 4; at + 4410 * 4 < sound.size(); at += 4, ++count) {
+        const auto sample = static_cast<std::int16_t>(
+            static_cast<std::uint8_t>(sound[at]) | static_cast<std::uint8_t>(sound[at + 1]) << 8);
+        sum += static_cast<double>(sample) * sample;
+    }
+    return count == 0 ? -200 : 10 * std::log10(sum / count / 32768.0 / 32768.0);
+}
+
+// A track mastered with pre-emphasis is heard with the treble taken back: a 10 kHz tone
+// about 7.6 dB lower than on a plain track, a 100 Hz tone as it was.
+TEST_F(DigitalPlayTest, PreemphasisIsUndone) {
+    const auto heard = [&](double hertz, bool preemphasis) {
+        recorder_.emplace();
+        DigitalPlayer player(
+            [=](std::string&) { return std::make_unique<ToneSource>(hertz, preemphasis); }, {});
+        player.Play(150, 150 + 60);
+        return LevelDb(recorder_->Heard(50 * kCdSectorBytes, 3s));
+    };
+    EXPECT_NEAR(heard(10000, true) - heard(10000, false), -7.6, 0.4);
+    EXPECT_NEAR(heard(100, true) - heard(100, false), 0, 0.1);
 }
 
 }  // namespace

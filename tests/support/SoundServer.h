@@ -34,12 +34,12 @@ public:
           pulseServer_("PULSE_SERVER", ("unix:" + runtime_ + "/pulse/native").c_str()),
           // Root's cookie and state would otherwise go to the real home folder.
           home_("HOME", runtime_.c_str()) {
-        std::vector<std::string> args{"pulseaudio",
-                                      "-n",
-                                      "--daemonize=no",
-                                      "--exit-idle-time=-1",
+        std::vector<std::string> args{"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                                       "--load=module-native-protocol-unix",
-                                      "--load=module-null-sink sink_name=nul",
+                                      // Without rewinds, a stream that joins is mixed
+                                      // in from then on, and the monitor hears every
+                                      // sample of it.
+                                      "--load=module-null-sink sink_name=nul norewinds=1",
                                       "--log-target=file:" + runtime_ + "/server.log"};
         std::vector<char*> argv;
         for (std::string& arg : args) {
