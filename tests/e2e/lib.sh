@@ -197,3 +197,14 @@ end_with() {
     STATUS=0
     wait "$BAR_PID" || STATUS=$?
 }
+
+# Starts a private session bus as a desktop session has one; exports its address.
+e2e_session_bus() {
+    require "dbus-daemon" command -v dbus-daemon
+    dbus-daemon --session --nofork --print-address=3 3>"$E2E_SCRATCH/bus" \
+        >"$E2E_SCRATCH/bus.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for '[[ -s "$E2E_SCRATCH/bus" ]]' 100 || fail "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_SCRATCH/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+}
