@@ -17,8 +17,8 @@
 #include <thread>
 
 #include "platform/CdDriveIo.h"
-#include "platform/PcmSink.h"
 #include "platform/SectorSource.h"
+#include "platform/PcmSink.h"
 
 namespace lintel {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <mutex>
 
-#include "platform/CddaReader.h"
 #include "platform/Cp932.h"
+#include "platform/CddaReader.h"
 #include "platform/DigitalDrive.h"
 #include "platform/FileIo.h"
 #include "platform/LibcdioAccess.h"
