@@ -306,9 +306,10 @@ void TTransport::SeekInTrack(std::int64_t milliseconds) {
     TMediaPlayer& cd = player_.cdcore;
     const std::int64_t length = TrackLength(currentTrack_);
     cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    const auto at = static_cast<std::uint32_t>(
-        cd.QueryTrackStart(currentTrack_) +
-        std::clamp<std::int64_t>(milliseconds, 0, std::max<std::int64_t>(length - 1, 0)));
+    // No further than the track's last frame, which a millisecond position rounds into.
+    const std::int64_t last = std::max<std::int64_t>(length - 1000 / kFramesPerSecond - 1, 0);
+    const auto at = static_cast<std::uint32_t>(cd.QueryTrackStart(currentTrack_) +
+                                               std::clamp<std::int64_t>(milliseconds, 0, last));
     const bool playing = Is(cd.QueryMode(), CdMode::Playing);
     if (paused_) {
         // The device waits at the new place: in disc order the resume plays on from where

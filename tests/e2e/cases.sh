@@ -631,6 +631,7 @@ case_media_controls() {
     e2e_session_bus
     printf '[Config]\r\nDrive=V:\r\nPosition=1\r\nResumption=1\r\n' >"$PROG/lintel.ini"
     dbus-monitor --session "type='signal',member='PropertiesChanged',path='/org/mpris/MediaPlayer2'" \
+        "type='signal',member='Seeked',path='/org/mpris/MediaPlayer2'" \
         >"$E2E_SCRATCH/monitor.log" 2>&1 &
     E2E_PIDS+=($!)
     e2e_launch
@@ -702,9 +703,18 @@ case_media_controls() {
     wait_pc status Playing
 
     # A jump into the track, then shuffle and loop as the repeat button and random play.
+    [[ $(grep -c 'member=Seeked' "$E2E_SCRATCH/monitor.log") == 0 ]] ||
+        fail "Seeked was sent while the disc played on"
     pc position 30
     wait_for '(( $(pc position | cut -d. -f1) >= 30 && $(pc position | cut -d. -f1) < 34 ))' 20 ||
         fail "the position is $(pc position) after position 30"
+    wait_for 'grep -q "member=Seeked" "$E2E_SCRATCH/monitor.log"' 20 || fail "no Seeked signal"
+    # A position for a track that is not the current one is stale and ignored.
+    dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.lintel \
+        /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player.SetPosition \
+        objpath:/org/lintel/Disc/0/Track9 int64:5000000
+    sleep 0.5
+    (($(pc position | cut -d. -f1) >= 30)) || fail "a stale SetPosition moved to $(pc position)"
     pc shuffle On
     wait_pc shuffle On
     pc loop Playlist
@@ -738,6 +748,24 @@ case_media_controls_without_bus() {
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
     [[ $(grep -c 'media controls' "$E2E_SCRATCH/lintel.err") == 1 ]] ||
         fail "standard error does not say it once: $(cat "$E2E_SCRATCH/lintel.err")"
+}
+
+# With no X11 display (Qt's offscreen platform here) the bar runs on, docked by its own
+# rules, and says once that it cannot reserve its strip.
+case_no_x11_display() {
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    env -u DISPLAY QT_QPA_PLATFORM=offscreen HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_RUNTIME_DIR="$RUNDIR" DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_SCRATCH/no-bus" \
+        "$PROG/lintel" 2>>"$E2E_SCRATCH/lintel.err" &
+    BAR_PID=$!
+    E2E_PIDS+=("$BAR_PID")
+    wait_for 'grep -q "cannot reserve" "$E2E_SCRATCH/lintel.err"' 100 || fail "nothing said"
+    sleep 1.5
+    running "$BAR_PID" || fail "the bar ended"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    [[ $(grep -c 'cannot reserve' "$E2E_SCRATCH/lintel.err") == 1 ]] ||
+        fail "not said once: $(cat "$E2E_SCRATCH/lintel.err")"
 }
 
 e2e_display
