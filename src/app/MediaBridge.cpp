@@ -12,8 +12,8 @@ namespace {
 
 using TPlayback = TMediaState::TPlayback;
 
-// A jump smaller than this may be the tick's own lateness.
-constexpr std::int64_t kJumpMilliseconds = 1500;
+// A move of the position by more than this during one event is a jump.
+constexpr std::int64_t kJumpMilliseconds = 1000;
 
 }  // namespace
 
@@ -130,10 +130,21 @@ void TMediaBridge::SeekTo(std::int64_t milliseconds) {
     seeking_ = true;
     bar_.Dispatch([this, milliseconds] { bar_.Engine().SeekInTrack(milliseconds); });
     seeking_ = false;
-    controls_.Seeked(lastPosition_ * 1000);
+    controls_.Seeked(std::int64_t{bar_.Engine().PositionInTrack()} * 1000);
 }
 
-void TMediaBridge::BarChanged() {
+TMediaBridge::TPlace TMediaBridge::Place() {
+    TPlace place;
+    place.trackId = state_.trackId;
+    place.at = std::chrono::steady_clock::now();
+    if (!place.trackId.empty()) {
+        place.milliseconds = bar_.Engine().PositionInTrack();
+        place.playing = state_.playback == TPlayback::Playing;
+    }
+    return place;
+}
+
+void TMediaBridge::BarChanged(const std::optional<TPlace>& before) {
     // Handlers called from here come back through the dispatch point.
     if (inside_)
         return;
@@ -144,20 +155,17 @@ void TMediaBridge::BarChanged() {
     state_ = MediaStateOf(bar_.Engine(), open);
     controls_.Update(state_);
 
-    const auto now = std::chrono::steady_clock::now();
-    const std::int64_t position =
-        state_.trackId.empty() ? 0 : std::int64_t{bar_.Engine().PositionInTrack()};
-    if (!seeking_ && !state_.trackId.empty() && state_.trackId == lastTrackId_) {
-        std::int64_t expected = lastPosition_;
-        if (state_.playback == TPlayback::Playing)
-            expected +=
-                std::chrono::duration_cast<std::chrono::milliseconds>(now - lastLook_).count();
+    if (before && !seeking_ && !state_.trackId.empty() && state_.trackId == before->trackId) {
+        // A dialog the event opened may have been open while the disc played on.
+        std::int64_t expected = before->milliseconds;
+        if (before->playing)
+            expected += std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - before->at)
+                            .count();
+        const std::int64_t position = bar_.Engine().PositionInTrack();
         if (std::llabs(position - expected) > kJumpMilliseconds)
             controls_.Seeked(position * 1000);
     }
-    lastTrackId_ = state_.trackId;
-    lastPosition_ = position;
-    lastLook_ = now;
     inside_ = false;
 }
 

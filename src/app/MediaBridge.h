@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "playback/BarEngine.h"
@@ -33,9 +34,19 @@ public:
     /// Both must outlive the bridge; the controls' requests go to `bar` from now on.
     TMediaBridge(TMediaControls& controls, TfrmMain& bar);
 
-    /// Hands the bar's state to the controls, and reports a jump of the position that was
-    /// not the normal flow of play.
-    void BarChanged();
+    /// Where the player stands before an event of the bar, to tell a jump afterwards.
+    struct TPlace {
+        std::string trackId;
+        std::int64_t milliseconds = 0;
+        bool playing = false;
+        std::chrono::steady_clock::time_point at;
+    };
+    [[nodiscard]] TPlace Place();
+
+    /// Hands the bar's state to the controls. Given where the player stood before the
+    /// event, a jump within the same track other than by playing on is reported too; the
+    /// polling tick gives none, as it only follows play.
+    void BarChanged(const std::optional<TPlace>& before = std::nullopt);
 
 private:
     void Wire();
@@ -45,10 +56,6 @@ private:
     TMediaControls& controls_;
     TfrmMain& bar_;
     TMediaState state_;
-    // Where the last look found the position, to tell a jump from play.
-    std::string lastTrackId_;
-    std::int64_t lastPosition_ = 0;
-    std::chrono::steady_clock::time_point lastLook_;
     bool inside_ = false;
     bool seeking_ = false;  ///< a seek asked for, which reports itself
 };

@@ -258,6 +258,15 @@ void TfrmMain::ShowInformation(const QString& text) {
 
 // ---- the desktop's media controls
 
+void TfrmMain::Dispatch(const std::function<void()>& command) {
+    std::optional<TMediaBridge::TPlace> before;
+    if (media_ && !destroyed_ && !dispatch_->Closed())
+        before = media_->Place();
+    dispatch_->Dispatch(command);
+    if (media_ && !destroyed_ && !dispatch_->Closed())
+        media_->BarChanged(before);
+}
+
 void TfrmMain::MediaStateChanged() {
     // Not once the close began: the engine is ending.
     if (media_ && !destroyed_ && !dispatch_->Closed())
@@ -289,7 +298,9 @@ void TfrmMain::sbtHelpClick() {
 void TfrmMain::Timer1Timer() {
     if (!timer1_.Timer().isActive())
         return;  // queued before the timer was switched off
-    Dispatch([this] { engine_.Timer1Timer(); });
+    // The tick follows play: whatever it finds is no jump.
+    dispatch_->Dispatch([this] { engine_.Timer1Timer(); });
+    MediaStateChanged();
 }
 
 // ---- TBarView

@@ -82,10 +82,7 @@ public:
 
     /// Runs `command` for an event of the bar. An error it raises is shown in a message
     /// box with its text and the program goes on; nothing is thrown past this point.
-    void Dispatch(const std::function<void()>& command) {
-        dispatch_->Dispatch(command);
-        MediaStateChanged();
-    }
+    void Dispatch(const std::function<void()>& command);
 
     /// Brings the bar into view for the desktop: shown, raised, and an auto-hidden bar
     /// slid in.

@@ -4,7 +4,9 @@
 
 #include <QDBusObjectPath>
 #include <QStringList>
+#include <QToolButton>
 
+#include "BarFixture.h"
 #include "app/MediaBridge.h"
 #include "platform/Cp932.h"
 #include "playback/PlayerFixture.h"
@@ -129,6 +131,92 @@ TEST_F(MediaStateTest, AnEmptyDriveAndADataDiscShowNoTrack) {
         auto& p = controls_.Player();
         EXPECT_FALSE(p.CanPlay() || p.CanPause() || p.CanGoNext() || p.CanSeek());
     }
+}
+
+}  // namespace
+}  // namespace lintel
+
+// ---- the desktop's requests on the real bar window
+
+namespace lintel {
+namespace {
+
+class MediaRequestTest : public test::BarFixture {
+protected:
+    const TMediaRequests& Ask() const { return media_.Requests(); }
+    TMediaState::TPlayback Playback() const { return media_.State().playback; }
+    /// One poll interval passes and the timer fires.
+    void Tick() {
+        clock_.Step(std::chrono::milliseconds(1000));
+        bar_->Timer1Timer();
+    }
+};
+
+using TPlayback = TMediaState::TPlayback;
+
+TEST_F(MediaRequestTest, PlayPauseAndPlayPauseUseTheBarsOwnCommandsFromEachState) {
+    StartWith("");
+    Ask().play();
+    EXPECT_EQ(Playback(), TPlayback::Playing);
+    Ask().play();  // playing: nothing
+    Tick();
+    Tick();
+    Ask().pause();
+    EXPECT_EQ(Playback(), TPlayback::Paused);
+    const std::uint32_t pausedAt = bar_->Engine().PositionInTrack();
+    Ask().pause();  // paused: nothing, the pause command would resume
+    EXPECT_EQ(Playback(), TPlayback::Paused);
+    Ask().play();  // resumes where it paused instead of starting over
+    EXPECT_EQ(Playback(), TPlayback::Playing);
+    EXPECT_NEAR(bar_->Engine().PositionInTrack(), pausedAt, 20u);
+    Ask().playPause();
+    EXPECT_EQ(Playback(), TPlayback::Paused);
+    Ask().playPause();
+    EXPECT_EQ(Playback(), TPlayback::Playing);
+    EXPECT_TRUE(media_.SeekedTo().empty()) << "nothing jumped while the disc played on";
+    Ask().stop();
+    EXPECT_EQ(Playback(), TPlayback::Stopped);
+    EXPECT_EQ(media_.SeekedTo(), std::vector<std::int64_t>{0}) << "back to the track's start";
+    Ask().playPause();
+    EXPECT_EQ(Playback(), TPlayback::Playing);
+}
+
+TEST_F(MediaRequestTest, TicksSendNothingAndAJumpIsReported) {
+    StartWith("");
+    Ask().play();
+    const int changes = media_.Changes();
+    for (int i = 0; i < 5; ++i) Tick();
+    EXPECT_EQ(media_.Changes(), changes) << "ticks within one track change nothing shown";
+    EXPECT_TRUE(media_.SeekedTo().empty());
+
+    // Previous in the middle of a track restarts it: a jump to its start.
+    Ask().previous();
+    ASSERT_EQ(media_.SeekedTo().size(), 1u);
+    EXPECT_LT(media_.SeekedTo().back(), 100'000);
+
+    // A move asked for is reported once, at the place reached.
+    Ask().setPosition(media_.State().trackId, 60'000'000);
+    ASSERT_EQ(media_.SeekedTo().size(), 2u);
+    EXPECT_NEAR(media_.SeekedTo().back(), 60'000'000, 20'000);
+    Ask().setPosition("/org/lintel/Disc/0/Track2", 1'000'000);  // stale
+    Ask().seek(-30'000'000);
+    ASSERT_EQ(media_.SeekedTo().size(), 3u);
+    EXPECT_NEAR(media_.SeekedTo().back(), 30'000'000, 20'000);
+    EXPECT_EQ(Ask().position() / 1000, bar_->Engine().PositionInTrack());
+}
+
+TEST_F(MediaRequestTest, LoopAndShuffleFollowTheRepeatButtonAndRandomPlay) {
+    StartWith("");
+    Ask().setRepeat(true);
+    EXPECT_TRUE(Panel()->sbtRepeat()->isChecked());
+    EXPECT_TRUE(media_.State().repeat);
+    Ask().setRepeat(true);  // "Track" is taken as the whole disc: no second toggle
+    EXPECT_TRUE(bar_->Engine().RepeatOn());
+    Ask().setShuffle(true);
+    EXPECT_TRUE(media_.State().shuffle);
+    EXPECT_TRUE(bar_->Engine().ProgramMode());
+    Ask().setShuffle(false);
+    EXPECT_FALSE(media_.State().shuffle || bar_->Engine().ProgramMode());
 }
 
 }  // namespace
