@@ -151,8 +151,9 @@ void TMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong 
     Forward(controls_.State(), controls_.Requests().setPosition, trackId.path().toStdString(),
             std::int64_t{position});
 }
-void TMprisPlayerAdaptor::OpenUri(const QString&) {
-    // The bar plays the disc in its drive and nothing else.
+void TMprisPlayerAdaptor::OpenUri(const QString&, const QDBusMessage& message) {
+    controls_.Refuse(message, QStringLiteral("org.freedesktop.DBus.Error.NotSupported"),
+                     QStringLiteral("Lintel plays the audio CD in its drive only"));
 }
 
 // ---- the controls
@@ -235,6 +236,14 @@ void TMprisMediaControls::Update(const TMediaState& state) {
 
 void TMprisMediaControls::Seeked(std::int64_t position) {
     emit player_->Seeked(position);
+}
+
+void TMprisMediaControls::Refuse(const QDBusMessage& call, const QString& name,
+                                 const QString& text) const {
+    if (!bus_)
+        return;
+    call.setDelayedReply(true);
+    bus_->send(call.createErrorReply(name, text));
 }
 
 void TMprisMediaControls::AnnounceChanged(const QString& interface,

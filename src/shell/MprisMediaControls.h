@@ -6,6 +6,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
@@ -57,7 +58,8 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double Rate READ Rate WRITE SetRate)
     Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
-    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    // Read only: the system's volume is the volume page's, so a write is refused.
+    Q_PROPERTY(double Volume READ Volume)
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double MinimumRate READ Rate)
     Q_PROPERTY(double MaximumRate READ Rate)
@@ -81,9 +83,7 @@ public:
     [[nodiscard]] bool Shuffle() const;
     void SetShuffle(bool on);
     [[nodiscard]] QVariantMap Metadata() const;
-    /// The system's volume is the volume page's: writes are refused.
     [[nodiscard]] double Volume() const { return 1.0; }
-    void SetVolume(double) {}
     [[nodiscard]] qlonglong Position() const;
     [[nodiscard]] bool CanGoNext() const;
     [[nodiscard]] bool CanGoPrevious() const;
@@ -101,7 +101,8 @@ public Q_SLOTS:  // NOLINT
     void Play();
     void Seek(qlonglong offset);
     void SetPosition(const QDBusObjectPath& trackId, qlonglong position);
-    void OpenUri(const QString& uri);
+    /// Refused with an error: the bar plays the disc in its drive and nothing else.
+    void OpenUri(const QString& uri, const QDBusMessage& message);
 
 Q_SIGNALS:  // NOLINT
     void Seeked(qlonglong position);
@@ -130,6 +131,8 @@ public:
     void Update(const TMediaState& state) override;
     void Seeked(std::int64_t position) override;
 
+    /// Answers `call` with an error named `name` and saying `text`; on no bus nothing.
+    void Refuse(const QDBusMessage& call, const QString& name, const QString& text) const;
     /// The name the controls hold on the bus; empty on none.
     [[nodiscard]] const QString& ServiceName() const { return serviceName_; }
     [[nodiscard]] const TMediaState& State() const { return state_; }

@@ -722,6 +722,12 @@ case_media_controls() {
     pc loop Track
     wait_pc loop Playlist
 
+    # Opening a file and setting the volume are refused.
+    ! pc open file:///tmp/a.wav >/dev/null || fail "open was not refused"
+    ! dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.lintel /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player string:Volume \
+        variant:double:0.5 >/dev/null 2>&1 || fail "a volume was accepted"
+
     # Quit while playing: the resume record holds what was set.
     dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.lintel \
         /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Quit
