@@ -756,6 +756,35 @@ case_media_controls_without_bus() {
         fail "standard error does not say it once: $(cat "$E2E_SCRATCH/lintel.err")"
 }
 
+# A second program under another executable name (so with its own instance guard) takes a
+# name of its own on the bus, and both answer.
+bus_names() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.ListNames 2>/dev/null | sed -n 's/.*string "\(org\.mpris\.[^"]*\)"/\1/p'
+}
+case_media_controls_two_programs() {
+    e2e_session_bus
+    printf '[Drives]\nV=twelve-tracks.disc\nW=twelve-tracks.disc\n' >"$SYS/drives.ini"
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local first=$BAR_PID
+    mkdir -p "$E2E_SCRATCH/prog2"
+    cp "$LINTEL" "$E2E_SCRATCH/prog2/lintel2"
+    printf '[Config]\r\nDrive=W:\r\n' >"$E2E_SCRATCH/prog2/lintel2.ini"
+    env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_RUNTIME_DIR="$RUNDIR" "$E2E_SCRATCH/prog2/lintel2" 2>>"$E2E_SCRATCH/lintel.err" &
+    BAR_PID=$!
+    E2E_PIDS+=("$BAR_PID")
+    wait_bar
+    wait_for 'bus_names | grep -qx "org.mpris.MediaPlayer2.lintel.instance$BAR_PID"' 50 ||
+        fail "the second program holds no name of its own: $(bus_names | tr '\n' ' ')"
+    bus_names | grep -qx 'org.mpris.MediaPlayer2.lintel' || fail "the first program lost its name"
+    end_with TERM
+    BAR_PID=$first
+    end_with TERM
+}
+
 # With no X11 display (Qt's offscreen platform here) the bar runs on, docked by its own
 # rules, and says once that it cannot reserve its strip.
 case_no_x11_display() {
