@@ -3,7 +3,9 @@
 # Usage: tools/deps.sh NEED...
 #   build   compile and link the program
 #   test    build the tests and benchmarks, and the tools the tests drive (Xvfb, openbox,
-#           xdotool, trayer, ...)
+#           xdotool, trayer, ...; GNOME's and KDE's compositors with Xwayland and Qt's
+#           Wayland plugin for a Wayland session; a session bus, playerctl and dbus-monitor
+#           for the media controls; desktop-file-validate)
 #   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
@@ -24,13 +26,18 @@ test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
 # them and a tray (trayer).
 run=(fonts-ipafont-gothic qt6-translations-l10n xvfb openbox xdotool x11-utils imagemagick)
 
+# Wayland sessions of GNOME and KDE, and the desktop's view of the player on its bus.
+sessions=(mutter kwin-wayland xwayland qt6-wayland dbus-daemon dbus-bin playerctl
+          desktop-file-utils)
+
 usage="usage: $0 build|test|run|format|bench|fuzz|package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 wanted=()
 for need in "$@"; do
     case "$need" in
         build) wanted+=("${build[@]}") ;;
-        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
+        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio
+                       "${sessions[@]}") ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio

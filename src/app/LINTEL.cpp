@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/ProgramPaths.h"
 #include "app/QtJapanese.h"
@@ -18,6 +20,7 @@
 #include "platform/InstanceGuard.h"
 #include "platform/SystemFolder.h"
 #include "platform/VirtualCdDevice.h"
+#include "platform/WindowSystem.h"
 #include "shell/DesktopShell.h"
 #include "widgets/Fonts.h"
 #include "widgets/TrayIcon.h"
@@ -48,10 +51,15 @@ int main(int argc, char** argv) {
     // its texts; it runs beside Qt's own start and is awaited before the first font use.
     std::thread fontConfig([] { FcInit(); });
 
-    // The program reads no command line: Qt sees only the program's name.
-    int qtArgc = argc > 0 ? 1 : 0;
-    char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
-    QApplication app(qtArgc, qtArgv);
+    // The program reads no command line: Qt sees only the program's name and the window
+    // system to use.
+    std::vector<std::string> qtArgs = QtPlatformArguments(argc, argv);
+    qtArgs.insert(qtArgs.begin(), argc > 0 ? argv[0] : "lintel");
+    std::vector<char*> qtArgv;
+    for (std::string& arg : qtArgs) qtArgv.push_back(arg.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArgs.size());
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setApplicationDisplayName(QStringLiteral("Lintel"));
     // Every window, the about box and the tray show the one icon of the program.
     QApplication::setWindowIcon(ProgramIcon());
@@ -81,10 +89,17 @@ int main(int argc, char** argv) {
     {
         // The running desktop's services; away from X11 the bar docks by its own rules.
         const TDesktopShell desktop = MakeDesktopShell();
+        if (!desktop.reservesStrip)
+            std::fprintf(stderr,
+                         "lintel: no X11 display: the bar cannot reserve its strip of the screen "
+                         "here\n");
+        if (!desktop.mediaControls)
+            std::fprintf(stderr, "lintel: no media controls for the desktop: %s\n",
+                         desktop.mediaControlsError.c_str());
         const std::unique_ptr<MixerSystem> mixers = MakeAlsaMixerSystem();
-        TfrmMain frmMain(
-            drives, paths,
-            {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get(), mixers.get()});
+        TfrmMain frmMain(drives, paths,
+                         {*desktop.appBars, *desktop.surface, desktop.notifyIcons.get(),
+                          mixers.get(), desktop.mediaControls.get()});
         // Digital play without a sound device goes on silently; the user is told why once,
         // on standard error and in a box over the bar (the report comes from a player
         // thread, the box opens on this one).

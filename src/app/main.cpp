@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "app/ConfigHost.h"
+#include "app/MediaBridge.h"
 #include "app/SignalWake.h"
 #include "app/TrackMenus.h"
 #include "dialogs/CDedit.h"
@@ -86,9 +87,14 @@ TfrmMain::TfrmMain(DriveSet& drives, const TStartupPaths& paths, const TBarDeskt
         &timer1_.Timer(), &QTimer::timeout, this, [this] { Timer1Timer(); }, Qt::QueuedConnection);
 
     Dispatch([&] { engine_.FormCreate(paths); });
+    if (desktop.mediaControls != nullptr) {
+        media_ = std::make_unique<TMediaBridge>(*desktop.mediaControls, *this);
+        MediaStateChanged();
+    }
 }
 
 TfrmMain::~TfrmMain() {
+    media_.reset();
     delete signalWake_;
     signalWake_ = nullptr;
     timer1_.End();
@@ -250,6 +256,34 @@ void TfrmMain::ShowInformation(const QString& text) {
     ShowMessage(ToCp932(text).bytes);
 }
 
+// ---- the desktop's media controls
+
+void TfrmMain::Dispatch(const std::function<void()>& command) {
+    std::optional<TMediaBridge::TPlace> before;
+    if (media_ && !destroyed_ && !dispatch_->Closed())
+        before = media_->Place();
+    dispatch_->Dispatch(command);
+    if (media_ && !destroyed_ && !dispatch_->Closed())
+        media_->BarChanged(before);
+}
+
+void TfrmMain::MediaStateChanged() {
+    // Not once the close began: the engine is ending.
+    if (media_ && !destroyed_ && !dispatch_->Closed())
+        media_->BarChanged();
+}
+
+bool TfrmMain::ModalDialogOpen() const {
+    return QApplication::activeModalWidget() != nullptr;
+}
+
+void TfrmMain::RaiseBar() {
+    show();
+    raise();
+    activateWindow();
+    RevealAutoHidden(true);
+}
+
 // ---- events
 
 void TfrmMain::sbtRepeatClick() {
@@ -264,7 +298,9 @@ void TfrmMain::sbtHelpClick() {
 void TfrmMain::Timer1Timer() {
     if (!timer1_.Timer().isActive())
         return;  // queued before the timer was switched off
-    Dispatch([this] { engine_.Timer1Timer(); });
+    // The tick follows play: whatever it finds is no jump.
+    dispatch_->Dispatch([this] { engine_.Timer1Timer(); });
+    MediaStateChanged();
 }
 
 // ---- TBarView
@@ -389,7 +425,13 @@ bool TfrmMain::event(QEvent* event) {
         panel_->PointerEntered();
     else if (event->type() == QEvent::Leave)
         panel_->PointerLeft(this);
-    return TAppBar::event(event);
+    const bool blocking =
+        event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowUnblocked;
+    const bool handled = TAppBar::event(event);
+    // A modal dialog opened or closed: the desktop's controls follow.
+    if (blocking)
+        MediaStateChanged();
+    return handled;
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

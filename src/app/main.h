@@ -38,6 +38,8 @@ class TTrackMenus;
 class TEnginePrgSetHost;
 class TfrmPrgSet;
 class MixerSystem;
+class TMediaControls;
+class TMediaBridge;
 
 /// The desktop's services the bar uses, which must outlive it.
 struct TBarDesktop {
@@ -51,6 +53,8 @@ struct TBarDesktop {
     /// The sound card's mixers for the settings dialog's volume page; without them the
     /// page says that there is no mixer.
     MixerSystem* mixers = nullptr;
+    /// The desktop's media controls; without them the desktop does not see the player.
+    TMediaControls* mediaControls = nullptr;
 };
 
 class TfrmMain : public TAppBar, public TBarView, public TBarSettingsTarget {
@@ -78,7 +82,13 @@ public:
 
     /// Runs `command` for an event of the bar. An error it raises is shown in a message
     /// box with its text and the program goes on; nothing is thrown past this point.
-    void Dispatch(const std::function<void()>& command) { dispatch_->Dispatch(command); }
+    void Dispatch(const std::function<void()>& command);
+
+    /// Brings the bar into view for the desktop: shown, raised, and an auto-hidden bar
+    /// slid in.
+    void RaiseBar();
+    /// Whether a modal dialog or message box is open over the bar.
+    [[nodiscard]] bool ModalDialogOpen() const;
 
     /// A terminating signal arrived (on the loop, not in the handler): open message boxes
     /// and dialogs are closed and the bar closes as by the Exit command. Before the
@@ -237,6 +247,8 @@ private:
     void BuildControls();
     void BuildMenusAndDialogs();
     void BuildTrayIcon(TNotifyIconHost& host);
+    /// Shows the desktop's media controls the bar's state after an event.
+    void MediaStateChanged();
     void ReportOnStandardError(const std::string& text) const {
         dispatch_->ReportOnStandardError(text);
     }
@@ -255,6 +267,7 @@ private:
     std::unique_ptr<TEnginePrgSetHost> prgSetHost_;
     std::unique_ptr<TfrmPrgSet> frmPrgSet_;
     std::unique_ptr<TTrayIcon> trayIcon_;
+    std::unique_ptr<TMediaBridge> media_;
 
     TShadowLabel* slbCDName_ = nullptr;
     TShadowLabel* slbTrack_ = nullptr;

@@ -4,6 +4,7 @@
 // its events here; the engine speaks to the window only through TBarView.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -83,6 +84,13 @@ public:
     /// A track item of the menus was chosen; `tag` is its one-based play-list position.
     void TrackMenuItemClick(int tag) { transport_.PlayTrack(tag, tag - 1); }
     void ResetTrackGauge() { transport_.ResetTrackGauge(); }
+    /// Moves within the current track (see TTransport::SeekInTrack).
+    void SeekInTrack(std::int64_t milliseconds) { transport_.SeekInTrack(milliseconds); }
+    /// Random play over the selected tracks on, or disc order (see TTransport::SetShuffle).
+    void SetShuffle(bool on) { transport_.SetShuffle(on); }
+    /// The length of track `track` and how far CurrentTrack has been heard, in ms.
+    [[nodiscard]] std::uint32_t TrackLength(int track) { return transport_.TrackLength(track); }
+    [[nodiscard]] std::uint32_t PositionInTrack() { return transport_.PositionInTrack(); }
     /// The polling tick: follows the device, starts the next entry, repeats, returns to
     /// track 1 or looks for a disc, then runs the resume check.
     void Timer1Timer();

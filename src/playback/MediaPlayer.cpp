@@ -213,6 +213,20 @@ void TMediaPlayer::RewindToStart() {
     }
 }
 
+void TMediaPlayer::Seek(std::uint32_t position) {
+    RequireDevice();
+    std::optional<CdToc> toc = Toc();
+    if (!toc) {
+        return;
+    }
+    std::optional<std::uint32_t> frame = ToFrames(position, *toc);
+    if (!frame) {
+        error_ = kBadPosition;
+        return;
+    }
+    Record(device_->Seek(*frame));
+}
+
 void TMediaPlayer::TogglePause() {
     RequireDevice();
     switch (device_->Mode()) {

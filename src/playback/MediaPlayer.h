@@ -76,6 +76,9 @@ public:
     [[nodiscard]] std::optional<std::uint32_t> EndPos() const { return endPos_; }
     void StopPlay();
     void RewindToStart();
+    /// Moves to `position` (current format) without playing; a play or a pause in
+    /// progress ends there. A position off the disc is recorded as kBadPosition.
+    void Seek(std::uint32_t position);
     /// Playing: pause. Paused: resume, or when that fails play on from the position.
     /// Otherwise nothing.
     void TogglePause();

@@ -130,8 +130,26 @@ std::optional<int> TPlayOrder::StepEntry(int step) {
 }
 
 void TPlayOrder::BuildRandomOrder() {
-    playOrder_.clear();
+    if (overAllTracks_) {
+        BuildRandomOrder(std::vector<bool>(player_.cdcore.QueryTrackCount(), true));
+    } else {
+        BuildRandomOrder(player_.view.ProgramTrackSelection());
+    }
+}
+
+void TPlayOrder::StartRandomOrder(int trackCount) {
     const std::vector<bool> selected = player_.view.ProgramTrackSelection();
+    // Without a selection every track plays, in this order and in those drawn at wraps.
+    overAllTracks_ = std::find(selected.begin(), selected.end(), true) == selected.end();
+    BuildRandomOrder(
+        overAllTracks_ ? std::vector<bool>(static_cast<std::size_t>(std::max(trackCount, 0)), true)
+                       : selected);
+    programMode_ = randomOrder_ = true;
+    programIndex_ = -1;
+}
+
+void TPlayOrder::BuildRandomOrder(const std::vector<bool>& selected) {
+    playOrder_.clear();
     const int n = static_cast<int>(selected.size());
     const auto k = std::count(selected.begin(), selected.end(), true);
     std::vector<bool> taken(selected.size(), false);
@@ -162,9 +180,11 @@ std::string TPlayOrder::PackPlayOrderFor(std::string_view key) const {
 void TPlayOrder::ReturnToDiscOrder() {
     programMode_ = false;
     randomOrder_ = false;
+    overAllTracks_ = false;
 }
 
 void TPlayOrder::Resume(TResumed resumed) {
+    overAllTracks_ = false;
     repeatOn_ = resumed.repeat;
     player_.view.SetRepeatState(repeatOn_);
     programMode_ = resumed.program;
@@ -188,6 +208,7 @@ void TPlayOrder::sbtPrgSetClick(std::string_view discId) {
         player_.view.EnableProgramSet(false);
         return;
     }
+    overAllTracks_ = false;
     const bool programShown = programMode_;
     programMode_ = false;
     randomOrder_ = false;

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "playback/BarTitles.h"
 #include "playback/PlayerContext.h"
@@ -48,6 +49,11 @@ public:
     /// Fills PlayOrder with the selected lines of the program-play dialog, each once, in
     /// random order.
     void BuildRandomOrder();
+    /// BuildRandomOrder over the lines flagged in `selected`.
+    void BuildRandomOrder(const std::vector<bool>& selected);
+    /// Random play from the start of a new order: the selected lines of the program-play
+    /// dialog, or all `trackCount` tracks when none is selected.
+    void StartRandomOrder(int trackCount);
     /// Every entry of PlayOrder followed by one blank.
     [[nodiscard]] std::string PackPlayOrder() const;
     /// The packed play order as far as whole entries fit on one stored line under `key`.
@@ -96,6 +102,8 @@ private:
     bool programMode_ = false;
     bool randomOrder_ = false;
     bool repeatOn_ = false;
+    /// Random play over every track, drawn again so at each wrap.
+    bool overAllTracks_ = false;
     TStringList playOrder_;
     int programIndex_ = -1;
     std::mt19937 generator_;

@@ -38,17 +38,36 @@ TTransport::TTransport(TPlayerContext& player, TPollTimer& timer, TBarTitles& ti
 void TTransport::ResetTrackGauge() {
     TMediaPlayer& cd = player_.cdcore;
     cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
-    std::uint32_t length;
-    if (currentTrack_ == static_cast<int>(cd.QueryTrackCount())) {
-        length = cd.QueryTrackLength(currentTrack_);
-    } else {
-        length = cd.QueryTrackStart(currentTrack_ + 1) - cd.QueryTrackStart(currentTrack_);
-    }
+    const std::uint32_t length = TrackLength(currentTrack_);
     player_.view.SetGaugeMax(static_cast<int>(length));
     player_.view.SetGaugeProgress(0);
     trackLengthText_ = MinutesSeconds(length);
     player_.view.SetGaugeText("0:00/" + trackLengthText_);
     cd.SetTimeFormat(MCI_FORMAT_TMSF);
+}
+
+std::uint32_t TTransport::TrackLength(int track) {
+    TMediaPlayer& cd = player_.cdcore;
+    const std::uint32_t format = cd.TimeFormat();
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    std::uint32_t length;
+    if (track == static_cast<int>(cd.QueryTrackCount())) {
+        length = cd.QueryTrackLength(track);
+    } else {
+        length = cd.QueryTrackStart(track + 1) - cd.QueryTrackStart(track);
+    }
+    cd.SetTimeFormat(format);
+    return length;
+}
+
+std::uint32_t TTransport::PositionInTrack() {
+    TMediaPlayer& cd = player_.cdcore;
+    const std::uint32_t format = cd.TimeFormat();
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    const std::uint32_t position = cd.QueryPosition();
+    const std::uint32_t start = cd.QueryTrackStart(currentTrack_);
+    cd.SetTimeFormat(format);
+    return position > start ? position - start : 0;
 }
 
 void TTransport::UpdateTrackLabel() {
@@ -87,13 +106,17 @@ std::uint32_t TTransport::DiscEndMilliseconds() {
     return cd.QueryTrackStart(last) + cd.QueryTrackLength(last);
 }
 
+std::uint32_t TTransport::EntryEnd(int track) {
+    TMediaPlayer& cd = player_.cdcore;
+    return track == static_cast<int>(cd.QueryTrackCount()) ? DiscEndMilliseconds()
+                                                           : cd.QueryTrackStart(track + 1) - 1;
+}
+
 void TTransport::PlayEntryRange(int track) {
     TMediaPlayer& cd = player_.cdcore;
     cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
     const std::uint32_t from = cd.QueryTrackStart(track);
-    const std::uint32_t to = track == static_cast<int>(cd.QueryTrackCount())
-                                 ? DiscEndMilliseconds()
-                                 : cd.QueryTrackStart(track + 1) - 1;
+    const std::uint32_t to = EntryEnd(track);
     entryEndPosition_ = static_cast<int>(to);
     cd.PlayRange(from, to);
 }
@@ -274,6 +297,72 @@ void TTransport::PlayTrack(int track, int index) {
         playingSeen_ = true;
     }
     cd.SetTimeFormat(MCI_FORMAT_TMSF);
+}
+
+void TTransport::SeekInTrack(std::int64_t milliseconds) {
+    if (!player_.Ready() || player_.cdcore.QueryTrackCount() == 0) {
+        return;
+    }
+    TMediaPlayer& cd = player_.cdcore;
+    const std::int64_t length = TrackLength(currentTrack_);
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    // No further than the track's last frame, which a millisecond position rounds into.
+    const std::int64_t last = std::max<std::int64_t>(length - 1000 / kFramesPerSecond - 1, 0);
+    const auto at = static_cast<std::uint32_t>(cd.QueryTrackStart(currentTrack_) +
+                                               std::clamp<std::int64_t>(milliseconds, 0, last));
+    const bool playing = Is(cd.QueryMode(), CdMode::Playing);
+    if (paused_) {
+        // The device waits at the new place: in disc order the resume plays on from where
+        // it stands, in program mode from the pause position.
+        cd.Seek(at);
+        if (order_.ProgramMode() && pausePosition_ >= 0) {
+            pausePosition_ = static_cast<int>(at);
+        }
+    } else {
+        const std::uint32_t to = order_.ProgramMode() && playing
+                                     ? static_cast<std::uint32_t>(entryEndPosition_)
+                                 : order_.ProgramMode() ? EntryEnd(currentTrack_)
+                                                        : DiscEndMilliseconds();
+        entryEndPosition_ = static_cast<int>(to);
+        cd.PlayRange(at, to);
+        if (!playing) {
+            // Stopped, the track now plays as a Play command would have started it.
+            playRequested_ = true;
+            player_.view.EnableTransport(TTransportGroup::Enabled, TPauseAndEdit::Enabled);
+        }
+    }
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
+}
+
+void TTransport::SetShuffle(bool on) {
+    if (!player_.Ready() || player_.cdcore.QueryTrackCount() == 0) {
+        return;
+    }
+    TMediaPlayer& cd = player_.cdcore;
+    const int mode = cd.QueryMode();
+    cd.SetTimeFormat(MCI_FORMAT_MILLISECONDS);
+    const std::uint32_t position = cd.QueryPosition();
+    if (on) {
+        order_.StartRandomOrder(static_cast<int>(cd.QueryTrackCount()));
+        // The track that plays ends where its track ends; the drawn order follows it.
+        const std::uint32_t end = EntryEnd(currentTrack_);
+        if (Is(mode, CdMode::Playing)) {
+            entryEndPosition_ = static_cast<int>(end);
+            cd.PlayRange(position, end);
+        } else if (paused_) {
+            entryEndPosition_ = static_cast<int>(end);
+            pausePosition_ = Is(mode, CdMode::Paused) ? static_cast<int>(position) : -1;
+        }
+    } else {
+        order_.ReturnToDiscOrder();
+        if (Is(mode, CdMode::Playing)) {
+            entryEndPosition_ = static_cast<int>(DiscEndMilliseconds());
+            cd.PlayRange(position, static_cast<std::uint32_t>(entryEndPosition_));
+        }
+    }
+    cd.SetTimeFormat(MCI_FORMAT_TMSF);
+    order_.BuildTrackMenus();
+    MarkCurrentTrack();
 }
 
 void TTransport::StepProgram(int step) {

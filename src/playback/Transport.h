@@ -37,6 +37,15 @@ public:
     /// through the disc, in program mode the entry at `index` (from 0) within its range.
     /// A track or an entry that is not on the disc plays nothing.
     void PlayTrack(int track, int index);
+    /// Moves within the current track to `milliseconds` from its start (clamped to the
+    /// track): play goes on from there to the end of the disc, in program mode to the
+    /// entry's end. While paused only the place where play resumes moves; stopped, the
+    /// track plays from there.
+    void SeekInTrack(std::int64_t milliseconds);
+    /// Random play on: the tracks selected in the program-play dialog (every track when
+    /// none is) in a new random order, after the track that plays now. Off: disc order
+    /// from the current track, play going on through the disc.
+    void SetShuffle(bool on);
     /// Plays the next (+1) or previous (-1) program entry; wraps first when repeat is on
     /// and the last entry was reached; stops when no entry is left.
     void StepProgram(int step);
@@ -53,6 +62,10 @@ public:
     void UpdateTrackLabel();
     /// Marks the entry that plays in both menus.
     void MarkCurrentTrack();
+    /// The length of track `track` in milliseconds, as the gauge shows it.
+    [[nodiscard]] std::uint32_t TrackLength(int track);
+    /// How far the device stands into CurrentTrack, in milliseconds heard (0 before it).
+    [[nodiscard]] std::uint32_t PositionInTrack();
     /// The track the device stands in becomes the current one (track 1 when the device
     /// cannot tell), shown on the track label.
     void TakeDeviceTrack();
@@ -74,6 +87,8 @@ public:
 private:
     /// The end of the last track in milliseconds: the end of every play through the disc.
     std::uint32_t DiscEndMilliseconds();
+    /// The last millisecond of track `track` as a program entry plays it.
+    std::uint32_t EntryEnd(int track);
     /// Plays track `track` of the disc as a program entry, storing its end.
     void PlayEntryRange(int track);
     /// At a tick while the disc plays: the gauge, and the track that plays.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "shell/MprisMediaControls.h"
 #include "shell/QtNotifyIconHost.h"
 #include "shell/SimulatedAppBarShell.h"
 #include "shell/SimulatedDesktopSurface.h"
@@ -14,9 +15,12 @@ namespace lintel {
 TDesktopShell MakeDesktopShell() {
     TDesktopShell shell;
     shell.notifyIcons = std::make_unique<TQtNotifyIconHost>();
+    shell.mediaControls =
+        TMprisMediaControls::Create(QDBusConnection::sessionBus(), shell.mediaControlsError);
     if (auto appBars = TX11AppBarShell::Create()) {
         shell.appBars = std::move(appBars);
         shell.surface = TX11DesktopSurface::Create();
+        shell.reservesStrip = true;
         return shell;
     }
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -9,7 +9,7 @@ namespace lintel {
 
 /// A client over the connection of the running application's X11 display, which the
 /// application keeps open; null on any other platform (the offscreen one of the tests,
-/// a Wayland session). Needs the application object.
+/// a native Wayland client). Needs the application object.
 [[nodiscard]] std::unique_ptr<TX11Client> ToolkitX11Client();
 
 }  // namespace lintel

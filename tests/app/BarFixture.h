@@ -15,6 +15,7 @@
 #include "platform/Drives.h"
 #include "shell/SimulatedAppBarShell.h"
 #include "shell/SimulatedDesktopSurface.h"
+#include "shell/SimulatedMediaControls.h"
 #include "shell/SimulatedNotifyIconHost.h"
 #include "support/BoxAnswerer.h"
 #include "support/StepClock.h"
@@ -42,7 +43,8 @@ protected:
         TStartupPaths paths{dir_.File("prog"),
                             settingsFile.empty() ? dir_.File("prog/lintel.ini") : settingsFile,
                             dir_.File("sys")};
-        bar_ = std::make_unique<TfrmMain>(*drives_, paths, TBarDesktop{shell_, surface_, &tray_});
+        bar_ = std::make_unique<TfrmMain>(*drives_, paths,
+                                          TBarDesktop{shell_, surface_, &tray_, nullptr, &media_});
     }
 
     /// Create(), then start-up and the main loop's first pass, which the close path needs.
@@ -93,6 +95,7 @@ protected:
     TSimulatedNotifyIconHost tray_;
     TSimulatedAppBarShell shell_{1024, 768};
     TSimulatedDesktopSurface surface_;
+    TSimulatedMediaControls media_;
     std::unique_ptr<TDriveTable> drives_;
     std::unique_ptr<TfrmMain> bar_;
 };

@@ -662,6 +662,194 @@ case_image_without_sound_device() {
         fail "the reason is not on standard error once: $(cat "$E2E_SCRATCH/lintel.err")"
 }
 
+# The desktop's media controls through playerctl, as the desktop's panel and media keys
+# use them, on a session bus of the test's own.
+pc() { playerctl -p lintel "$@" 2>/dev/null; }
+# wait_pc WHAT EXPECTED: `playerctl WHAT` gives EXPECTED within two seconds.
+wait_pc() {
+    local what=$1 want=$2
+    # shellcheck disable=SC2086
+    wait_for '[[ "$(pc $what)" == "$want" ]]' 20 || fail "playerctl $what is '$(pc $what)', not '$want'"
+}
+changes() { grep -c 'member=PropertiesChanged' "$E2E_SCRATCH/monitor.log" || true; }
+
+case_media_controls() {
+    require "playerctl" command -v playerctl
+    e2e_session_bus
+    printf '[Config]\r\nDrive=V:\r\nPosition=1\r\nResumption=1\r\n' >"$PROG/lintel.ini"
+    dbus-monitor --session "type='signal',member='PropertiesChanged',path='/org/mpris/MediaPlayer2'" \
+        "type='signal',member='Seeked',path='/org/mpris/MediaPlayer2'" \
+        >"$E2E_SCRATCH/monitor.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_launch
+    wait_bar
+    wait_pc status Stopped
+    wait_pc "metadata xesam:trackNumber" 1
+    [[ $(pc metadata xesam:title) == "Track 1" ]] || fail "track title $(pc metadata xesam:title)"
+    [[ $(pc metadata xesam:album) == "new disk" ]] || fail "album $(pc metadata xesam:album)"
+    [[ $(pc metadata mpris:length) == 273000000 ]] || fail "length $(pc metadata mpris:length)"
+    [[ $(pc metadata mpris:trackid) == "'/org/lintel/"* ]] || fail "track id $(pc metadata mpris:trackid)"
+
+    # The program-play dialog open: play is refused and changes nothing.
+    local bar WIDTH HEIGHT X Y SCREEN WINDOW caption try
+    caption=$(printf '\xe3\x83\x97\xe3\x83\xad\xe3\x82\xb0\xe3\x83\xa9\xe3\x83\xa0\xe3\x83\x97\xe3\x83\xac\xe3\x82\xa4')
+    bar=$(bar_of "$BAR_PID")
+    eval "$(xdotool getwindowgeometry --shell "$bar")"
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
+    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
+    for try in 1 2 3 4 5; do
+        xdotool key r
+        wait_for '[[ -n "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ]]' 10 &&
+            break
+    done
+    [[ -n "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ]] ||
+        fail "the program-play dialog did not open"
+    wait_for '[[ $(busctl_can CanPlay) == false ]]' 20 || fail "CanPlay reads true under the dialog"
+    pc play || true
+    sleep 1.2
+    [[ $(pc status) == Stopped ]] || fail "play was not refused with the dialog open"
+    xdotool key Escape
+    wait_for '[[ -z "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ]]' 30 ||
+        fail "the program-play dialog did not close"
+    wait_for '[[ $(busctl_can CanPlay) == true ]]' 20 || fail "CanPlay stays false"
+
+    # Stopped: next, next, previous move the bar's track; one change of track is one signal,
+    # and idle ticks send nothing.
+    pc next
+    wait_pc "metadata xesam:trackNumber" 2
+    sleep 1.5
+    local before
+    before=$(changes)
+    pc next
+    wait_pc "metadata xesam:trackNumber" 3
+    sleep 2.2
+    [[ $(changes) == $((before + 1)) ]] ||
+        fail "a track change sent $(($(changes) - before)) PropertiesChanged signals"
+    pc previous
+    wait_pc "metadata xesam:trackNumber" 2
+
+    # Play, pause and play-pause from each state, as the media key does.
+    pc play
+    wait_pc status Playing
+    [[ $(pc metadata xesam:trackNumber) == 2 ]] || fail "play did not start at track 2"
+    pc play-pause
+    wait_pc status Paused
+    pc play-pause
+    wait_pc status Playing
+    pc pause
+    wait_pc status Paused
+    pc play
+    wait_pc status Playing
+    pc play
+    wait_pc status Playing
+    pc stop
+    wait_pc status Stopped
+    wait_pc "metadata xesam:trackNumber" 1
+    pc play-pause
+    wait_pc status Playing
+
+    # A jump into the track, then shuffle and loop as the repeat button and random play.
+    [[ $(grep -c 'member=Seeked' "$E2E_SCRATCH/monitor.log") == 0 ]] ||
+        fail "Seeked was sent while the disc played on"
+    pc position 30
+    wait_for '(( $(pc position | cut -d. -f1) >= 30 && $(pc position | cut -d. -f1) < 34 ))' 20 ||
+        fail "the position is $(pc position) after position 30"
+    wait_for 'grep -q "member=Seeked" "$E2E_SCRATCH/monitor.log"' 20 || fail "no Seeked signal"
+    # A position for a track that is not the current one is stale and ignored.
+    dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.lintel \
+        /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player.SetPosition \
+        objpath:/org/lintel/Disc/0/Track9 int64:5000000
+    sleep 0.5
+    (($(pc position | cut -d. -f1) >= 30)) || fail "a stale SetPosition moved to $(pc position)"
+    pc shuffle On
+    wait_pc shuffle On
+    pc loop Playlist
+    wait_pc loop Playlist
+    pc loop Track
+    wait_pc loop Playlist
+
+    # Opening a file and setting the volume are refused.
+    ! pc open file:///tmp/a.wav >/dev/null || fail "open was not refused"
+    ! dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.lintel /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Set string:org.mpris.MediaPlayer2.Player string:Volume \
+        variant:double:0.5 >/dev/null 2>&1 || fail "a volume was accepted"
+
+    # Quit while playing: the resume record holds what was set.
+    dbus-send --session --type=method_call --dest=org.mpris.MediaPlayer2.lintel \
+        /org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Quit
+    wait_for '! running "$BAR_PID"' 100 || fail "the bar did not end after Quit"
+    grep -q $'^bUseRep=1\r$' "$PROG/lintel.ini" || fail "bUseRep: $(tr -d '\r' <"$PROG/lintel.ini" | grep bUse)"
+    grep -q $'^bUseRnd=1\r$' "$PROG/lintel.ini" || fail "bUseRnd: $(tr -d '\r' <"$PROG/lintel.ini" | grep bUse)"
+    grep -q $'^NowTrack=1\r$' "$PROG/lintel.ini" || fail "NowTrack: $(grep -a NowTrack "$PROG/lintel.ini")"
+}
+
+# A property of the player interface as the bus gives it.
+busctl_can() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.lintel /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "string:$1" \
+        2>/dev/null | sed -n 's/.*boolean //p'
+}
+
+# Without a session bus the bar starts as before and says so once.
+case_media_controls_without_bus() {
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_SCRATCH/no-bus"
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    [[ $(grep -c 'media controls' "$E2E_SCRATCH/lintel.err") == 1 ]] ||
+        fail "standard error does not say it once: $(cat "$E2E_SCRATCH/lintel.err")"
+}
+
+# A second program under another executable name (so with its own instance guard) takes a
+# name of its own on the bus, and both answer.
+bus_names() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.ListNames 2>/dev/null | sed -n 's/.*string "\(org\.mpris\.[^"]*\)"/\1/p'
+}
+case_media_controls_two_programs() {
+    e2e_session_bus
+    printf '[Drives]\nV=twelve-tracks.disc\nW=twelve-tracks.disc\n' >"$SYS/drives.ini"
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    local first=$BAR_PID
+    mkdir -p "$E2E_SCRATCH/prog2"
+    cp "$LINTEL" "$E2E_SCRATCH/prog2/lintel2"
+    printf '[Config]\r\nDrive=W:\r\n' >"$E2E_SCRATCH/prog2/lintel2.ini"
+    env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_RUNTIME_DIR="$RUNDIR" "$E2E_SCRATCH/prog2/lintel2" 2>>"$E2E_SCRATCH/lintel.err" &
+    BAR_PID=$!
+    E2E_PIDS+=("$BAR_PID")
+    wait_bar
+    wait_for 'bus_names | grep -qx "org.mpris.MediaPlayer2.lintel.instance$BAR_PID"' 50 ||
+        fail "the second program holds no name of its own: $(bus_names | tr '\n' ' ')"
+    bus_names | grep -qx 'org.mpris.MediaPlayer2.lintel' || fail "the first program lost its name"
+    end_with TERM
+    BAR_PID=$first
+    end_with TERM
+}
+
+# With no X11 display (Qt's offscreen platform here) the bar runs on, docked by its own
+# rules, and says once that it cannot reserve its strip.
+case_no_x11_display() {
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    env -u DISPLAY QT_QPA_PLATFORM=offscreen HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
+        XDG_RUNTIME_DIR="$RUNDIR" DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_SCRATCH/no-bus" \
+        "$PROG/lintel" 2>>"$E2E_SCRATCH/lintel.err" &
+    BAR_PID=$!
+    E2E_PIDS+=("$BAR_PID")
+    wait_for 'grep -q "cannot reserve" "$E2E_SCRATCH/lintel.err"' 100 || fail "nothing said"
+    sleep 1.5
+    running "$BAR_PID" || fail "the bar ended"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+    [[ $(grep -c 'cannot reserve' "$E2E_SCRATCH/lintel.err") == 1 ]] ||
+        fail "not said once: $(cat "$E2E_SCRATCH/lintel.err")"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"

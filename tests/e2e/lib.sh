@@ -118,10 +118,13 @@ e2e_image_drive() {
     printf '[Config]\r\nDrive=I:\r\nAutoPlay=1\r\n' >"$PROG/lintel.ini"
 }
 
-# Starts the program from $PROG; its pid in BAR_PID.
+# Starts the program from $PROG; its pid in BAR_PID. Without a session bus of the case's
+# own the program gets an address that leads nowhere, so no bus is started for it.
 e2e_launch() {
     env -u QT_QPA_PLATFORM HOME="$HOME_DIR" XDG_CONFIG_HOME="$HOME_DIR/.config" \
-        XDG_RUNTIME_DIR="$RUNDIR" "$PROG/lintel" 2>>"$E2E_SCRATCH/lintel.err" &
+        XDG_RUNTIME_DIR="$RUNDIR" \
+        DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-unix:path=$E2E_SCRATCH/no-bus}" \
+        "$PROG/lintel" 2>>"$E2E_SCRATCH/lintel.err" &
     BAR_PID=$!
     E2E_PIDS+=("$BAR_PID")
 }
@@ -196,4 +199,15 @@ end_with() {
         fail "the bar did not end after SIG$1"
     STATUS=0
     wait "$BAR_PID" || STATUS=$?
+}
+
+# Starts a private session bus as a desktop session has one; exports its address.
+e2e_session_bus() {
+    require "dbus-daemon" command -v dbus-daemon
+    dbus-daemon --session --nofork --print-address=3 3>"$E2E_SCRATCH/bus" \
+        >"$E2E_SCRATCH/bus.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for '[[ -s "$E2E_SCRATCH/bus" ]]' 100 || fail "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_SCRATCH/bus")
+    export DBUS_SESSION_BUS_ADDRESS
 }

@@ -1,6 +1,9 @@
 // The transport commands and the polling tick, played on a virtual disc tick by tick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "PlayerFixture.h"
 
 namespace lintel {
@@ -281,6 +284,71 @@ TEST_F(TransportTest, CommandsAndTicksWithoutADeviceDoNothing) {
         Ticks(3);
     });
     EXPECT_FALSE(engine_->PlayRequested());
+}
+
+// ---- a move within the track, and random play switched from outside the dialog
+
+TEST_F(TransportTest, SeekInTrackPlaysOnFromThereThroughTheDisc) {
+    Start(TenSecondTracks(3));
+    engine_->sbtPlayClick();
+    engine_->SeekInTrack(6000);
+    EXPECT_EQ(DeviceTrack(), 1);
+    EXPECT_NEAR(DeviceOffset(), 6000u, 20u);
+    EXPECT_NEAR(engine_->PositionInTrack(), 6000u, 20u);
+    EXPECT_EQ(PlayedTracks(20), (std::vector<int>{1, 2, 3})) << "on to the end of the disc";
+
+    // Stopped, the track plays from the place asked for.
+    engine_->sbtStopClick();
+    engine_->sbtNextClick();
+    engine_->SeekInTrack(99'000);  // beyond the track: its last moment
+    ASSERT_TRUE(Playing());
+    EXPECT_EQ(DeviceTrack(), 2);
+    EXPECT_GT(DeviceOffset(), 9900u);
+}
+
+TEST_F(TransportTest, SeekInTrackWhilePausedOnlyMovesWherePlayResumes) {
+    Start(TenSecondTracks(3));
+    engine_->sbtPlayClick();
+    engine_->sbtPauseClick();
+    engine_->SeekInTrack(4000);
+    Ticks(2);
+    EXPECT_FALSE(Playing());
+    EXPECT_TRUE(engine_->Paused());
+    engine_->sbtPauseClick();
+    ASSERT_TRUE(Playing());
+    EXPECT_NEAR(DeviceOffset(), 4000u, 20u);
+
+    // In program mode the entry still ends at its track's end.
+    engine_->SetShuffle(true);
+    engine_->sbtPauseClick();
+    engine_->SeekInTrack(8000);
+    engine_->sbtPauseClick();
+    EXPECT_NEAR(DeviceOffset(), 8000u, 20u);
+    EXPECT_EQ(engine_->EntryEndPosition(), 2000 + 10000 - 1);
+}
+
+TEST_F(TransportTest, ShuffleWithoutASelectionPlaysEveryTrackOnceAfterTheCurrentOne) {
+    Start(TenSecondTracks(4));
+    engine_->sbtRepeatClick();
+    engine_->sbtPlayClick();
+    engine_->SetShuffle(true);
+    EXPECT_TRUE(engine_->ProgramMode() && engine_->RandomOrder());
+    std::vector<int> played = PlayedTracks(95);
+    ASSERT_GE(played.size(), 9u);
+    EXPECT_EQ(played[0], 1) << "the track that played goes on to its end";
+    for (std::size_t pass : {1u, 5u}) {
+        std::vector<int> tracks(played.begin() + static_cast<long>(pass),
+                                played.begin() + static_cast<long>(pass) + 4);
+        std::sort(tracks.begin(), tracks.end());
+        EXPECT_EQ(tracks, (std::vector<int>{1, 2, 3, 4})) << "pass from entry " << pass;
+    }
+
+    // Off again: disc order from the track that plays, on through the disc.
+    const int track = engine_->CurrentTrack();
+    engine_->SetShuffle(false);
+    EXPECT_FALSE(engine_->ProgramMode() || engine_->RandomOrder());
+    EXPECT_EQ(engine_->EntryEndPosition(), 2000 + 4 * 10000);
+    EXPECT_EQ(DeviceTrack(), track);
 }
 
 }  // namespace
