@@ -19,7 +19,7 @@
 set -euo pipefail
 
 build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libcdio-paranoia-dev libasound2-dev
-       libxcb1-dev libfontconfig-dev)
+       libxcb1-dev libfontconfig-dev libdiscid-dev)
 test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
 # The bar's Japanese fonts and Qt's own texts in Japanese; Xvfb, openbox, xdotool, xprop
 # (x11-utils) and ImageMagick's import for a run without a display. The tests use all of

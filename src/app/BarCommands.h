@@ -14,6 +14,8 @@ struct TBarCommands {
         sbtEjectClick, sbtCloseClick;
     std::function<void()> sbtRepeatClick, sbtPrgSetClick, pmnOpePanelClick, sbtCDEditClick,
         sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
+    /// The title look-up, offered in the bar's menu only.
+    std::function<void()> pmnLookupClick;
     /// A track item was chosen; the argument is its tag, the one-based play-list position.
     std::function<void(int tag)> TrackMenuItemClick;
 };

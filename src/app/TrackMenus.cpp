@@ -76,6 +76,7 @@ TTrackMenus::TTrackMenus(QWidget* owner, TBarCommands commands)
     ppmRight_->addSeparator();
     pmnOpePanel = AddCommand(ppmRight_, "操作パネル(&V)", h.pmnOpePanelClick, true);
     pmnCDEdit = AddCommand(ppmRight_, "タイトル編集(&E)", h.sbtCDEditClick);
+    pmnLookup = AddCommand(ppmRight_, "タイトルを検索(&L)", h.pmnLookupClick);
     pmnConfig = AddCommand(ppmRight_, "設定(&C)", h.sbtConfigClick);
     ppmRight_->addSeparator();
     pmnHelp = AddCommand(ppmRight_, "ヘルプ(&H)", h.sbtHelpClick);
@@ -264,7 +265,7 @@ void TTrackMenus::EnableTransport(TTransportGroup transport, TPauseAndEdit pause
                           pmnPrevR, pmnRepeat, pmnRepeatR, pmnPrgSet, pmnPrgSetR}) {
         Enable(item, transport == TTransportGroup::Enabled);
     }
-    for (QAction* item : {pmnPause, pmnPauseR, pmnCDEdit}) {
+    for (QAction* item : {pmnPause, pmnPauseR, pmnCDEdit, pmnLookup}) {
         Enable(item, pauseAndEdit == TPauseAndEdit::Enabled);
     }
 }

@@ -87,6 +87,8 @@ public:
     QAction *pmnPlayR, *pmnPauseR, *pmnStopR, *pmnPrevR, *pmnNextR, *pmnEjectR, *pmnCloseR;
     QAction *pmnRepeat, *pmnRepeatR, *pmnPrgSet, *pmnPrgSetR;
     QAction *pmnOpePanel, *pmnCDEdit, *pmnConfig, *pmnHelp, *pmnAbout, *pmnExit;
+    /// "タイトルを検索(&L)", enabled with the title editor's item.
+    QAction* pmnLookup;
 
 private:
     QAction* AddCommand(QMenu* menu, const char* captionUtf8, const std::function<void()>& handler,

@@ -12,6 +12,7 @@
 #include "app/ConfigHost.h"
 #include "app/MediaBridge.h"
 #include "app/SignalWake.h"
+#include "app/TitleSearch.h"
 #include "app/TrackMenus.h"
 #include "dialogs/CDedit.h"
 #include "dialogs/CDprg.h"
@@ -122,6 +123,7 @@ TBarCommands TfrmMain::Commands() {
     c.sbtRepeatClick = [this] { sbtRepeatClick(); };
     c.sbtPrgSetClick = [this] { sbtPrgSetClick(); };
     c.sbtCDEditClick = [this] { sbtCDEditClick(); };
+    c.pmnLookupClick = [this] { titleSearch_->pmnLookupClick(); };
     c.pmnOpePanelClick = [this] { pmnOpePanelClick(); };
     c.sbtConfigClick = [this] { sbtConfigClick(); };
     c.sbtHelpClick = [this] { sbtHelpClick(); };
@@ -138,6 +140,8 @@ void TfrmMain::BuildMenusAndDialogs() {
         if (auto error = help_.Show(kHelpBar))
             ShowMessage(*error);
     };
+    titleSearch_ =
+        new TTitleSearch(engine_, this, [this](const std::function<void()>& f) { Dispatch(f); });
     menus_ = std::make_unique<TTrackMenus>(this, Commands());
     menus_->SetOpePanelChecked(opePanelChecked_);
 
@@ -333,6 +337,20 @@ std::optional<TStringList> TfrmMain::ShowTitleEditor(const TStringList& titleLin
                                                      int trackCount) {
     TfrmCDEdit editor(engine_.Settings(), &help_, this);  // made for each use, freed after it
     if (!editor.ShowModal(titleLines, trackCount))
+        return std::nullopt;
+    return editor.EditLines();
+}
+
+std::optional<TStringList> TfrmMain::ShowFoundTitles(const TStringList& titleLines, int trackCount,
+                                                     const CdText& found) {
+    TfrmCDEdit editor(engine_.Settings(), &help_, this);
+    editor.Load(titleLines, trackCount);
+    QStringList tracks;
+    for (const std::string& name : found.trackTitles)
+        tracks.push_back(QString::fromStdString(name));
+    editor.FillFound(QString::fromStdString(found.title), QString::fromStdString(found.performer),
+                     tracks);
+    if (editor.exec() != QDialog::Accepted)
         return std::nullopt;
     return editor.EditLines();
 }

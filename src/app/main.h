@@ -35,6 +35,7 @@ class TSignalWake;
 class TTrayIcon;
 class TNotifyIconHost;
 class TTrackMenus;
+class TTitleSearch;
 class TEnginePrgSetHost;
 class TfrmPrgSet;
 class MixerSystem;
@@ -175,6 +176,9 @@ public:
     [[nodiscard]] bool ShowProgramDialog() override;
     [[nodiscard]] std::optional<TStringList> ShowTitleEditor(const TStringList& titleLines,
                                                              int trackCount) override;
+    [[nodiscard]] std::optional<TStringList> ShowFoundTitles(const TStringList& titleLines,
+                                                             int trackCount,
+                                                             const CdText& found) override;
     [[nodiscard]] int PlayModeChoice() const override;
     [[nodiscard]] bool ProgramRepeatChecked() const override;
 
@@ -208,6 +212,7 @@ public:
     TColor BarColor() const { return backdrop_->BarColor(); }
     const QTimer& Timer1() const { return timer1_.Timer(); }
     TTrackMenus& Menus() const { return *menus_; }
+    TTitleSearch& TitleSearch() const { return *titleSearch_; }
     /// The program-play dialog, built at its first use.
     TfrmPrgSet& frmPrgSet();
     /// The tray icon, or nullptr without a notification area.
@@ -264,6 +269,7 @@ private:
     TDesktopHelpOpener helpOpener_;
     THelp help_;
     std::unique_ptr<TTrackMenus> menus_;
+    TTitleSearch* titleSearch_ = nullptr;
     std::unique_ptr<TEnginePrgSetHost> prgSetHost_;
     std::unique_ptr<TfrmPrgSet> frmPrgSet_;
     std::unique_ptr<TTrayIcon> trayIcon_;

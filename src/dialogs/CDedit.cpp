@@ -282,6 +282,18 @@ void TfrmCDEdit::ImportKnownCD(const TKnownCdDisc& disc, bool withRemarks) {
     ShowCopy();
 }
 
+void TfrmCDEdit::FillFound(const QString& title, const QString& artist, const QStringList& tracks) {
+    for (int i = 0; i < tracks.size() && i < trackCount_; ++i) SetTyped(TrackKey(i), tracks[i]);
+    ShowCopy();
+    // The fields hold the text as typed; closing takes them into the copy again.
+    edtTitle->setText(title);
+    edtArtist->setText(artist);
+    if (!tracks.isEmpty() && trackCount_ > 0) {
+        edtTrack->setText(tracks.front());
+        edtTrack->selectAll();
+    }
+}
+
 // ---- keys and closing
 
 bool TfrmCDEdit::eventFilter(QObject* watched, QEvent* event) {

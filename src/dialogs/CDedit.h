@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <string>
@@ -62,6 +63,11 @@ public:
     void btnKCDConfigClick();
     /// Copies a KnownCD disc into the copy, with its remarks after the names if asked.
     void ImportKnownCD(const TKnownCdDisc& disc, bool withRemarks);
+
+    /// Fills the copy with titles a look-up found (title, artist, then track 1, 2, ...),
+    /// as if the user typed them: nothing is stored before OK, and OK asks about the
+    /// characters code page 932 cannot hold.
+    void FillFound(const QString& title, const QString& artist, const QStringList& tracks);
 
     /// The characters of the copy's texts that have no code page 932 form, in order.
     [[nodiscard]] QString UnstorableCharacters() const;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/CdText.h"
+
 namespace lintel {
 
 /// Device modes with the values the player reads from QueryMode.
@@ -57,6 +59,14 @@ struct CdToc {
     bool operator==(const CdToc&) const = default;
 };
 
+/// What a drive knows of the titles its disc carries.
+struct CdTextRead {
+    /// The drive is still reading them: ask again later rather than wait.
+    bool pending = false;
+    /// The titles; nothing when the disc carries none or the read gave up.
+    std::optional<CdText> text;
+};
+
 /// What a drive said about itself when it was opened.
 struct CdCapabilities {
     bool canEject = false;  ///< the drive can open its tray by command
@@ -87,6 +97,9 @@ public:
     [[nodiscard]] virtual CdMode Mode() = 0;
     /// The current position in absolute frames; nullopt without a disc.
     [[nodiscard]] virtual std::optional<std::uint32_t> Position() = 0;
+    /// The titles the disc in the drive carries (CD-Text). Never waits for the drive: a
+    /// read that takes time answers pending until it is done. By default, none.
+    [[nodiscard]] virtual CdTextRead ReadCdText() { return {}; }
 
     /// Plays from frame `from` up to frame `to` (exclusive) and returns at once; play
     /// stops by itself at `to`, leaving the position there. Fails when the range is empty

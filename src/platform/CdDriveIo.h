@@ -55,7 +55,9 @@ public:
     [[nodiscard]] virtual std::optional<CdToc> ReadToc() = 0;
     [[nodiscard]] virtual std::optional<Subchannel> ReadSubchannel() = 0;
     /// The titles the disc carries itself (CD-Text, a CUE sheet's TITLE lines); nothing
-    /// when it carries none.
+    /// when it carries none. The device above runs it on a thread of its own, beside the
+    /// other commands, since a drive may take seconds: it touches only what stays the same
+    /// while the drive is open.
     [[nodiscard]] virtual std::optional<CdText> ReadCdText() { return std::nullopt; }
     /// Plays from `from` up to `to` (exclusive), absolute frames. Each command returns
     /// whether the drive took it.

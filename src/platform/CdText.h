@@ -25,6 +25,7 @@ struct CdText {
         }
         return true;
     }
+    bool operator==(const CdText&) const = default;
 };
 
 }  // namespace lintel

@@ -200,6 +200,20 @@ Encoded FromUtf8(std::string_view utf8) {
     return encoded;
 }
 
+Encoded FromUtf8Dropping(std::string_view utf8) {
+    Encoded encoded;
+    std::string utf16 = Convert("UTF-16LE", "UTF-8", utf8, [&](std::string_view rest) {
+        encoded.unmapped += static_cast<unsigned char>(rest[0]);
+        return Repair{1, ""};
+    });
+    encoded.bytes = Convert("CP932", "UTF-16LE", utf16, [&](std::string_view rest) {
+        auto [codePoint, width] = FirstCodePoint(rest);
+        encoded.unmapped += codePoint;
+        return Repair{width, ""};
+    });
+    return encoded;
+}
+
 std::string Literal(std::string_view utf8) {
     Encoded encoded = FromUtf8(utf8);
     if (!encoded.Complete()) {

@@ -66,6 +66,11 @@ struct Encoded {
 /// listed (as their byte values) ahead of the unmapped characters.
 [[nodiscard]] Encoded FromUtf8(std::string_view utf8);
 
+/// Code page 932 bytes for UTF-8 text that must be stored as well as it can (titles a disc
+/// or a web service gives): characters without a code page 932 form, and invalid UTF-8
+/// bytes, are left out of `bytes` and listed in `unmapped` as FromUtf8 lists them.
+[[nodiscard]] Encoded FromUtf8Dropping(std::string_view utf8);
+
 /// Code page 932 bytes for a UTF-8 text written in a source file, such as a default
 /// value that is stored in or compared with the settings file. Throws std::logic_error
 /// when the text has a character without a code page 932 form, a fault of the program.

@@ -51,6 +51,8 @@ std::optional<std::string> LibcdioCdDevice::Open() {
 }
 
 void LibcdioCdDevice::Close() {
+    Forget();
+    staleReads_.clear();  // waits for reads still running: they use the drive
     if (open_) {
         drive_->Close();
     }
@@ -63,6 +65,38 @@ void LibcdioCdDevice::Forget() {
     toc_.reset();
     position_ = 0;
     playEnd_.reset();
+    cdText_.reset();
+    std::erase_if(staleReads_, [](const auto& read) {
+        return read.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    if (cdTextRead_.valid()) {
+        staleReads_.push_back(std::move(cdTextRead_));
+    }
+}
+
+CdTextRead LibcdioCdDevice::ReadCdText() {
+    if (!ReadToc()) {
+        return {};
+    }
+    if (cdText_) {
+        return *cdText_;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!cdTextRead_.valid()) {
+        cdTextStarted_ = now;
+        cdTextRead_ =
+            std::async(std::launch::async, [drive = drive_.get()] { return drive->ReadCdText(); });
+        return {true, std::nullopt};
+    }
+    if (cdTextRead_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+        cdText_ = CdTextRead{false, cdTextRead_.get()};
+    } else if (now - cdTextStarted_ >= kCdTextPatience) {
+        cdText_ = CdTextRead{};
+        staleReads_.push_back(std::move(cdTextRead_));
+    } else {
+        return {true, std::nullopt};
+    }
+    return *cdText_;
 }
 
 std::optional<CdToc> LibcdioCdDevice::ReadToc() {

@@ -5,10 +5,13 @@
 // contents, where play rests and where the play last started ends.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/CdAudioDevice.h"
 #include "platform/CdDriveIo.h"
@@ -41,6 +44,11 @@ public:
     [[nodiscard]] std::optional<CdToc> ReadToc() override;
     [[nodiscard]] CdMode Mode() override;
     [[nodiscard]] std::optional<std::uint32_t> Position() override;
+    /// The disc's CD-Text, read once per disc on a thread of its own: pending until the
+    /// read is done, and none once it took longer than kCdTextPatience.
+    [[nodiscard]] CdTextRead ReadCdText() override;
+
+    static constexpr std::chrono::seconds kCdTextPatience{5};
 
     [[nodiscard]] bool Play(std::uint32_t from, std::uint32_t to) override;
     [[nodiscard]] bool Stop() override;
@@ -60,9 +68,13 @@ private:
     std::unique_ptr<CdDriveIo> drive_;
     bool open_ = false;
     CdCapabilities capabilities_;
-    std::optional<CdToc> toc_;              // read once per disc
-    std::uint32_t position_ = 0;            // where play starts when no play is held
-    std::optional<std::uint32_t> playEnd_;  // end of the play last started
+    std::optional<CdToc> toc_;                       // read once per disc
+    std::uint32_t position_ = 0;                     // where play starts when no play is held
+    std::optional<std::uint32_t> playEnd_;           // end of the play last started
+    std::optional<CdTextRead> cdText_;               // this disc's CD-Text, once known
+    std::future<std::optional<CdText>> cdTextRead_;  // its read, while it runs
+    std::chrono::steady_clock::time_point cdTextStarted_;
+    std::vector<std::future<std::optional<CdText>>> staleReads_;  // of discs gone, or given up
 };
 
 }  // namespace lintel

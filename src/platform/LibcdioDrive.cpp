@@ -3,6 +3,7 @@
 #include <cdio/cdio.h>
 // The audio commands, whose header needs the types of cdio.h ahead of it.
 #include <cdio/audio.h>
+#include <cdio/mmc.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/file.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/CdTextDecode.h"
 #include "platform/Cp932.h"
 #include "platform/LibcdioAccess.h"
 
@@ -121,6 +123,28 @@ public:
         }
         CdIo_t* cdio = Cdio();
         return cdio != nullptr ? TocOf(cdio) : std::nullopt;
+    }
+
+    std::optional<CdText> ReadCdText() override {
+        // Images answer from their CUE sheet. A drive is asked on a handle of this call's
+        // own, so the read may run beside the other commands; libcdio's command time-out
+        // bounds it.
+        if (image_) {
+            return std::nullopt;
+        }
+        CdioHandle cdio = OpenCdio(source_);
+        if (cdio == nullptr) {
+            return std::nullopt;
+        }
+        std::uint8_t* reply = mmc_read_cdtext(cdio.get());
+        if (reply == nullptr) {
+            return std::nullopt;
+        }
+        const std::size_t length = CDIO_MMC_GET_LEN16(reply);
+        std::optional<CdText> text =
+            length > 2 ? DecodeCdTextPacks(reply + 4, length - 2) : std::nullopt;
+        cdio_free(reply);
+        return text;
     }
 
     std::optional<Subchannel> ReadSubchannel() override {

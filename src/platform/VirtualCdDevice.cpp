@@ -107,6 +107,13 @@ void VirtualCdDevice::Advance() {
     position_ = static_cast<std::uint32_t>(reached);
 }
 
+CdTextRead VirtualCdDevice::ReadCdText() {
+    if (!HasDisc() || disc_->cdText.Empty()) {
+        return {};
+    }
+    return {false, disc_->cdText};
+}
+
 std::optional<CdToc> VirtualCdDevice::ReadToc() {
     if (!HasDisc()) {
         return std::nullopt;

@@ -53,6 +53,8 @@ public:
     [[nodiscard]] std::optional<CdToc> ReadToc() override;
     [[nodiscard]] CdMode Mode() override;
     [[nodiscard]] std::optional<std::uint32_t> Position() override;
+    /// The titles of the description, at once.
+    [[nodiscard]] CdTextRead ReadCdText() override;
 
     [[nodiscard]] bool Play(std::uint32_t from, std::uint32_t to) override;
     [[nodiscard]] bool Stop() override;

@@ -190,6 +190,14 @@ private:
                 throw Fault{LineMessage(line, "cda is \"yes\" or \"no\"")};
             }
             disc_.track01Cda = value == "yes";
+        } else if (key == "title") {
+            Once(titleLine_, line, key);
+            disc_.cdText.title = TitleText(rest, line);
+        } else if (key == "artist") {
+            Once(artistLine_, line, key);
+            disc_.cdText.performer = TitleText(rest, line);
+        } else if (key == "tracktitle") {
+            AddTrackTitle(rest, line);
         } else {
             throw Fault{LineMessage(line, "unknown key \"" + key + "\"")};
         }
@@ -201,6 +209,37 @@ private:
                                               std::to_string(seenAt) + ")")};
         }
         seenAt = line;
+    }
+
+    // A title: the rest of the line, which must hold whole characters.
+    static std::string TitleText(std::string_view text, std::size_t line) {
+        if (text.empty()) {
+            throw Fault{LineMessage(line, "the title is empty")};
+        }
+        if (EndsInsideCharacter(text)) {
+            throw Fault{LineMessage(line, "the title ends inside a double-byte character")};
+        }
+        return cp932::ToUtf8(text);
+    }
+
+    // "tracktitle N TEXT": the title of track N.
+    void AddTrackTitle(std::string_view rest, std::size_t line) {
+        const std::string_view number = NextWord(rest);
+        unsigned track = 0;
+        auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), track);
+        if (ec != std::errc() || end != number.data() + number.size() || track < 1 ||
+            track > static_cast<unsigned>(kMaxTracks)) {
+            throw Fault{
+                LineMessage(line, "a track title needs a track number from 1 to 99, not \"" +
+                                      std::string(number) + "\"")};
+        }
+        std::vector<std::string>& titles = disc_.cdText.trackTitles;
+        if (titles.size() < track) {
+            titles.resize(track);
+            trackTitleLines_.resize(track);
+        }
+        Once(trackTitleLines_[track - 1], line, "tracktitle " + std::to_string(track));
+        titles[track - 1] = TitleText(rest, line);
     }
 
     void SetVolume(std::string_view name, std::size_t line) {
@@ -283,6 +322,11 @@ private:
             }
             toc.leadOut = leadOut_;
         }
+        if (disc_.cdText.trackTitles.size() > toc.tracks.size()) {
+            const std::size_t track = disc_.cdText.trackTitles.size();
+            throw Fault{LineMessage(trackTitleLines_[track - 1],
+                                    "track " + std::to_string(track) + " is not on the disc")};
+        }
         bool hasData = false;
         for (const CdTrack& t : toc.tracks) {
             hasData = hasData || t.data;
@@ -303,6 +347,9 @@ private:
     std::size_t volumeLine_ = 0;
     std::size_t serialLine_ = 0;
     std::size_t cdaLine_ = 0;
+    std::size_t titleLine_ = 0;
+    std::size_t artistLine_ = 0;
+    std::vector<std::size_t> trackTitleLines_;
     std::size_t lastTrackLine_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/CdAudioDevice.h"
+#include "platform/CdText.h"
 #include "platform/VolumeSerial.h"
 
 namespace lintel {
@@ -23,6 +24,9 @@ struct VirtualDisc {
     std::optional<std::uint32_t> volumeSerial;
     /// Whether the root holds "Track01.cda"; absent: as a real drive does for such a disc.
     std::optional<bool> track01Cda;
+    /// The titles the disc carries, as a drive reads them from CD-Text (UTF-8); the
+    /// description gives them in code page 932.
+    CdText cdText;
 
     static constexpr std::size_t kMaxVolumeName = 32;
 

@@ -130,12 +130,19 @@ void TBarEngine::sbtPrgSetClick() {
     }
 }
 
-void TBarEngine::sbtCDEditClick() {
+void TBarEngine::EditFoundTitles(const std::string& discId, const CdText& found) {
+    if (discId == detection_.DiscId()) {
+        EditTitles(&found);
+    }
+}
+
+void TBarEngine::EditTitles(const CdText* found) {
     const std::string discId = detection_.DiscId();
     if (player_.Ready() && discId != kNoDiscId) {
         const int tracks = static_cast<int>(player_.cdcore.QueryTrackCount());
         const std::optional<TStringList> edited =
-            player_.view.ShowTitleEditor(titles_.Lines(), tracks);
+            found != nullptr ? player_.view.ShowFoundTitles(titles_.Lines(), tracks, *found)
+                             : player_.view.ShowTitleEditor(titles_.Lines(), tracks);
         // Ticks go on while the editor is open: the disc may have left the drive meanwhile.
         // What was typed belongs to the disc it was typed for, never to the one now in
         // the drive, whose display stays as it is.

@@ -109,7 +109,11 @@ public:
     void sbtPrgSetClick();
     /// The title editor on the loaded disc's record; OK stores what was typed and shows
     /// it. The operation panel is hidden afterwards, whatever the outcome.
-    void sbtCDEditClick();
+    void sbtCDEditClick() { EditTitles(nullptr); }
+    /// The title editor filled with titles a look-up found for the disc `discId` (UTF-8),
+    /// as if typed; OK stores them as sbtCDEditClick does. Nothing opens when `discId` is
+    /// no longer the loaded disc: the answer came too late.
+    void EditFoundTitles(const std::string& discId, const CdText& found);
     /// After the settings dialog closed, with any result: the bar is set again from the
     /// file (the applied settings, timer and drive), the device is opened again with the
     /// stored drive, and the labels, the disc, the layout and the dock follow. A device
@@ -126,6 +130,7 @@ public:
     // ---- state, for the window and for tests
     [[nodiscard]] TIniStore* Settings() { return player_.settings.get(); }
     [[nodiscard]] TMediaPlayer& CDcore() { return player_.cdcore; }
+    [[nodiscard]] TBarView& View() { return player_.view; }
     [[nodiscard]] const std::string& DiscId() const { return detection_.DiscId(); }
     [[nodiscard]] int CurrentTrack() const { return transport_.CurrentTrack(); }
     [[nodiscard]] bool DeviceUnavailable() const { return deviceUnavailable_; }
@@ -146,6 +151,8 @@ public:
     TStringList& EditPlayOrder() { return order_.EditPlayOrder(); }
 
 private:
+    void EditTitles(const CdText* found);
+
     void FirstStartImport(const TStartupPaths& paths);
     void ApplyTimerAndDrive();
 

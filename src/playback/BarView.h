@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CdText.h"
 #include "settings/BarLayout.h"  // TBarEdge
 #include "titles/IniStore.h"
 
@@ -90,6 +91,11 @@ public:
     /// `trackCount` tracks; the edited copy when it closed with OK, else nothing.
     [[nodiscard]] virtual std::optional<TStringList> ShowTitleEditor(const TStringList& titleLines,
                                                                      int trackCount) = 0;
+    /// The title editor as ShowTitleEditor shows it, then filled with `found` (UTF-8) as
+    /// if the user typed it.
+    [[nodiscard]] virtual std::optional<TStringList> ShowFoundTitles(const TStringList& titleLines,
+                                                                     int trackCount,
+                                                                     const CdText& found) = 0;
 
     // ---- the user and the program
     /// A modal message box with an OK button. Ticks may arrive while it is open.

@@ -55,9 +55,14 @@ void TDiscDetection::CheckDisc() {
         if (id == discId_) {
             return;  // the same disc is still loaded
         }
+        std::optional<CdText> carried;
+        if (!TitleRecordExists(settings, id) && !CarriedTitles(carried)) {
+            return;
+        }
         discId_ = id;
         if (!TitleRecordExists(settings, discId_)) {
-            CreateTitleRecord(settings, discId_, static_cast<int>(cd.QueryTrackCount()));
+            CreateTitleRecord(settings, discId_, static_cast<int>(cd.QueryTrackCount()),
+                              carried.value_or(CdText{}));
         }
     } else {
         if (cd.QueryTrackCount() <= 1 && !drives_.HasTrack01Cda(root)) {
@@ -72,10 +77,15 @@ void TDiscDetection::CheckDisc() {
         if (id == discId_) {
             return;
         }
+        std::optional<CdText> carried;
+        if (!TitleRecordExists(settings, id) && !CarriedTitles(carried)) {
+            return;
+        }
         discId_ = id;
         if (!TitleRecordExists(settings, discId_)) {
             const std::string legacyKey = ComputeLegacyDiscKey();
-            EnsureTitleRecord(settings, discId_, legacyKey, static_cast<int>(cd.QueryTrackCount()));
+            EnsureTitleRecord(settings, discId_, legacyKey, static_cast<int>(cd.QueryTrackCount()),
+                              carried.value_or(CdText{}));
         }
     }
 
@@ -86,6 +96,15 @@ void TDiscDetection::CheckDisc() {
         ReadBool(settings, TSetting::ConfigAutoPlay)) {
         transport_.sbtPlayClick();
     }
+}
+
+bool TDiscDetection::CarriedTitles(std::optional<CdText>& carried) {
+    CdTextRead read = player_.cdcore.QueryCdText();
+    if (read.pending) {
+        return false;
+    }
+    carried = std::move(read.text);
+    return true;
 }
 
 void TDiscDetection::LoadTitleRecord() {

@@ -49,6 +49,9 @@ public:
     [[nodiscard]] bool AudioDiscSeen() const { return audioDiscSeen_; }
 
 private:
+    /// The titles a new disc carries, for its first record. False while the drive is still
+    /// reading them: the disc is then taken up at a later check, so no tick waits for it.
+    bool CarriedTitles(std::optional<CdText>& carried);
     /// Shows `caption` on both labels in place of titles; the transport is disabled.
     void ShowDiscState(std::string_view caption);
 

@@ -94,6 +94,10 @@ std::optional<CdToc> TMediaPlayer::Toc() {
     return toc;
 }
 
+CdTextRead TMediaPlayer::QueryCdText() {
+    return device_ ? device_->ReadCdText() : CdTextRead{};
+}
+
 std::optional<std::uint32_t> TMediaPlayer::ToFrames(std::uint32_t value, const CdToc& toc) {
     std::optional<std::uint32_t> frames;
     switch (format_) {

@@ -67,6 +67,12 @@ public:
     /// Track t's start: absolute milliseconds or MSF, or TMSF (t, 0, 0, 0).
     [[nodiscard]] std::uint32_t QueryTrackStart(int t);
 
+    /// The titles the disc carries (CD-Text), as the device knows them now; none without
+    /// a device.
+    [[nodiscard]] CdTextRead QueryCdText();
+    /// The disc's table of contents in absolute frames; none without a disc.
+    [[nodiscard]] std::optional<CdToc> QueryToc() { return Toc(); }
+
     // Commands.
 
     /// Starts play and returns: from `from` (else the current position) to `to` (else the

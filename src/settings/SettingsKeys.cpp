@@ -119,6 +119,7 @@ std::vector<TSettingKey> BuildTable() {
     t.push_back(WrittenOnly(S::PosTrY, pos, "Tr_Y"));
 
     t.push_back(Text(S::KnownCDFolder, "KnownCD", "MyZosho", ""));
+    t.push_back(Text(S::LookupServer, "Lookup", "Server", "https://musicbrainz.org"));
 
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (static_cast<std::size_t>(t[i].id) != i) {

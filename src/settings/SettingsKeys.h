@@ -83,6 +83,8 @@ enum class TSetting {
     PosTrY,
     // [KnownCD]
     KnownCDFolder,
+    // [Lookup]: read only, so a mirror or a test's stand-in can be named by hand
+    LookupServer,
     Count_
 };
 

@@ -19,6 +19,44 @@ int ClampTracks(int trackCount) {
     return std::clamp(trackCount, 0, kMaxTracks);
 }
 
+// A carried title as a record's value: code page 932 without what it cannot hold, control
+// characters as blanks (a value holds no line break), no blanks at the ends; `fallback`
+// when nothing is left. What was left out goes to `lost`.
+std::string CarriedValue(std::string_view utf8, std::string_view fallback, std::u32string& lost) {
+    cp932::Encoded encoded = cp932::FromUtf8Dropping(utf8);
+    lost += encoded.unmapped;
+    for (char& c : encoded.bytes) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    const std::string_view value = cp932::Trim(encoded.bytes, " ");
+    return value.empty() ? std::string(fallback) : std::string(value);
+}
+
+std::string Utf8Of(const std::u32string& characters) {
+    std::string text;
+    for (char32_t c : characters) {
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            text += static_cast<char>(0xE0 | (c >> 12));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | (c >> 18));
+            text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        text += ' ';
+    }
+    return text;
+}
+
 }  // namespace
 
 DiscLabelAffixes DiscLabelAffixesFor(std::string_view title, std::string_view artist) {
@@ -52,17 +90,29 @@ bool TitleRecordExists(TIniStore& store, std::string_view discId) {
     return !discId.empty() && store.ReadString(discId, kEntryType, kNoRecord) != kNoRecord;
 }
 
-void CreateTitleRecord(TIniStore& store, std::string_view discId, int trackCount) {
+void CreateTitleRecord(TIniStore& store, std::string_view discId, int trackCount,
+                       const CdText& carried) {
     if (discId.empty()) {
         return;
     }
     int n = ClampTracks(trackCount);
+    std::u32string lost;
     store.WriteInteger(discId, kEntryType, 1);
-    store.WriteString(discId, kArtist, "new artist");
-    store.WriteString(discId, kTitle, "new disk");
+    store.WriteString(discId, kArtist, CarriedValue(carried.performer, "new artist", lost));
+    store.WriteString(discId, kTitle, CarriedValue(carried.title, "new disk", lost));
     store.WriteInteger(discId, kNumTracks, n);
     for (int i = 0; i < n; ++i) {
-        store.WriteString(discId, TrackKey(i), "Track " + std::to_string(i + 1));
+        const std::size_t index = static_cast<std::size_t>(i);
+        const std::string_view name =
+            index < carried.trackTitles.size() ? carried.trackTitles[index] : std::string_view();
+        store.WriteString(discId, TrackKey(i),
+                          CarriedValue(name, "Track " + std::to_string(i + 1), lost));
+    }
+    if (!lost.empty()) {
+        std::fprintf(
+            stderr,
+            "lintel: disc %s: left out of its titles, as code page 932 cannot hold them: %s\n",
+            std::string(discId).c_str(), Utf8Of(lost).c_str());
     }
 }
 
@@ -84,7 +134,8 @@ LoadedTitleRecord MigrateTitleRecord(TIniStore& store, std::string_view legacyKe
 }
 
 TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
-                                    std::string_view legacyKey, int trackCount) {
+                                    std::string_view legacyKey, int trackCount,
+                                    const CdText& carried) {
     if (discId.empty()) {
         return TitleRecordOrigin::NoIdentity;
     }
@@ -95,7 +146,7 @@ TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
         MigrateTitleRecord(store, legacyKey, discId, trackCount);
         return TitleRecordOrigin::Migrated;
     }
-    CreateTitleRecord(store, discId, trackCount);
+    CreateTitleRecord(store, discId, trackCount, carried);
     return TitleRecordOrigin::Created;
 }
 

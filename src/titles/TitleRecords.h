@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/CdText.h"
 #include "titles/IniStore.h"
 
 namespace lintel {
@@ -68,7 +69,12 @@ struct LoadedTitleRecord {
 /// "new disk", "numtracks" and one "Track <n>" name per track. Values already under these
 /// keys are replaced in place; every other line of the section stays. `trackCount` is the
 /// device's track count, kept within 0..kMaxTracks. An empty identity writes nothing.
-void CreateTitleRecord(TIniStore& store, std::string_view discId, int trackCount);
+/// Where `carried` (the titles the disc carries, UTF-8) has a performer, a title or a
+/// track's title, it stands in place of the default, as code page 932 without the
+/// characters that code page cannot hold; when any were left out, one line on standard
+/// error says which.
+void CreateTitleRecord(TIniStore& store, std::string_view discId, int trackCount,
+                       const CdText& carried = {});
 
 /// Copies the record under `legacyKey` to `discId`: "EntryType" 1, its "artist", "title"
 /// and the names of tracks 1..trackCount (empty when missing), and "numtracks". The legacy
@@ -89,8 +95,10 @@ enum class TitleRecordOrigin {
 /// existing record is kept; else a record under `legacyKey` (pass empty for a disc
 /// identified by its volume serial number, which has no legacy identity) is migrated;
 /// else a default record is created. The caller loads the record afterwards.
+/// A created record takes the titles in `carried` as CreateTitleRecord does.
 TitleRecordOrigin EnsureTitleRecord(TIniStore& store, std::string_view discId,
-                                    std::string_view legacyKey, int trackCount);
+                                    std::string_view legacyKey, int trackCount,
+                                    const CdText& carried = {});
 
 /// Reads the record of `discId`: its body lines, title, artist and the label affixes. An
 /// absent section gives empty lines and texts.

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -42,6 +46,9 @@ public:
         std::vector<std::pair<std::uint32_t, std::uint32_t>> plays;
         int tocReads = 0, pauses = 0, resumes = 0, stops = 0, ejects = 0, trayCloses = 0;
         bool claimed = false;
+        // The CD-Text read runs on the device's own thread and waits for the test.
+        std::shared_future<std::optional<CdText>> cdText;
+        std::atomic<int> cdTextReads = 0;
     };
 
     explicit ScriptedDrive(State& state) : s_(state) {}
@@ -59,6 +66,10 @@ public:
         return s_.toc;
     }
     std::optional<Subchannel> ReadSubchannel() override { return s_.subchannel; }
+    std::optional<CdText> ReadCdText() override {
+        ++s_.cdTextReads;
+        return s_.cdText.valid() ? s_.cdText.get() : std::nullopt;
+    }
     bool Play(std::uint32_t from, std::uint32_t to) override {
         s_.plays.emplace_back(from, to);
         s_.subchannel = Subchannel{kAudioStatusPlaying, from};
@@ -219,6 +230,36 @@ TEST_F(ScriptedDeviceTest, DoorCommandsFollowTheEjectCapability) {
     EXPECT_FALSE(device_.Capabilities().canEject);
     EXPECT_FALSE(device_.OpenDoor());
     EXPECT_EQ(drive_.ejects, 1);
+}
+
+// A slow CD-Text read never holds up the caller: it answers pending meanwhile, then the
+// titles, read once per disc; another disc is read again.
+TEST_F(ScriptedDeviceTest, CdTextIsReadOncePerDiscWithoutWaiting) {
+    std::promise<std::optional<CdText>> answer;
+    drive_.cdText = answer.get_future().share();
+    EXPECT_TRUE(device_.ReadCdText().pending);
+    EXPECT_TRUE(device_.ReadCdText().pending);
+    answer.set_value(CdText{"Album", "Band", {"One"}});
+    CdTextRead read;
+    for (int i = 0; i < 500 && (read = device_.ReadCdText()).pending; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_FALSE(read.pending);
+    ASSERT_TRUE(read.text);
+    EXPECT_EQ(read.text->title, "Album");
+    EXPECT_EQ(device_.ReadCdText().text, read.text);
+    EXPECT_EQ(drive_.cdTextReads, 1);
+
+    drive_.mediaChanged = true;
+    drive_.cdText = {};
+    EXPECT_TRUE(device_.ReadCdText().pending);
+    for (int i = 0; i < 500 && (read = device_.ReadCdText()).pending; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(read.pending);
+    EXPECT_FALSE(read.text);
+    EXPECT_EQ(drive_.cdTextReads, 2);
+
+    drive_.status = DriveStatus::NoDisc;  // no disc, nothing to read
+    EXPECT_FALSE(device_.ReadCdText().pending);
 }
 
 TEST_F(ScriptedDeviceTest, NothingReachesTheDriveWhileClosed) {

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "platform/Cp932.h"
 #include "platform/Frames.h"
 #include "platform/VirtualDisc.h"
 #include "support/TempDir.h"
@@ -74,6 +75,33 @@ TEST(VirtualDisc, LengthsFollowOneAnotherFromTwoSeconds) {
 }
 
 // Each bad description is rejected with a message naming the line at fault.
+// Title lines give the disc's CD-Text; the file's code page 932 becomes UTF-8.
+TEST(VirtualDisc, TitleLinesGiveTheDiscsCdText) {
+    const std::string text = "TITLE " + cp932::Literal("青い空") +
+                             "\nartist  The Band \ntrack 00:02:00\ntrack 03:00:00\n"
+                             "track 06:00:00\nleadout 09:00:00\ntracktitle 2 " +
+                             cp932::Literal("二曲目") + "\n";
+    VirtualDiscResult r = ParseVirtualDisc(text);
+    ASSERT_TRUE(r.disc) << r.error;
+    EXPECT_EQ(r.disc->cdText, (CdText{"青い空", "The Band", {"", "二曲目"}}));
+    EXPECT_TRUE(ParseVirtualDisc("track 00:02:00\nleadout 09:00:00\n").disc->cdText.Empty());
+
+    const std::pair<std::string, std::string> faults[] = {
+        {"title a\ntitle b\nlength 01:00:00\n", "line 2: \"title\" given twice (first on line 1)"},
+        {"artist\nlength 01:00:00\n", "line 1: the title is empty"},
+        {"tracktitle 0 x\nlength 01:00:00\n", "line 1: a track title needs a track number"},
+        {"tracktitle 1 x\ntracktitle 1 y\nlength 01:00:00\n",
+         "line 2: \"tracktitle 1\" given twice (first on line 1)"},
+        {"length 01:00:00\ntracktitle 2 x\n", "line 2: track 2 is not on the disc"},
+        {"title \x82\nlength 01:00:00\n", "line 1: the title ends inside a double-byte character"},
+    };
+    for (const auto& [description, message] : faults) {
+        VirtualDiscResult bad = ParseVirtualDisc(description);
+        EXPECT_FALSE(bad.disc) << description;
+        EXPECT_EQ(bad.error.rfind(message, 0), 0u) << bad.error;
+    }
+}
+
 TEST(VirtualDisc, RejectsBadDescriptionsNamingTheLine) {
     struct Case {
         const char* text;

@@ -251,3 +251,68 @@ TEST_F(BarEngineTest, TimerIntervalThatIsNoNumberKeepsTheDefault) {
 
 }  // namespace
 }  // namespace lintel
+
+namespace lintel::test {
+namespace {
+
+// A virtual drive whose CD-Text read is still running until the test says it is done.
+class SlowCdTextDevice : public VirtualCdDevice {
+public:
+    SlowCdTextDevice(Settings settings, const CdClock& clock, const bool& pending)
+        : VirtualCdDevice(std::move(settings), clock), pending_(pending) {}
+    CdTextRead ReadCdText() override {
+        ++asked;
+        return pending_ ? CdTextRead{true, std::nullopt} : VirtualCdDevice::ReadCdText();
+    }
+    static inline int asked = 0;
+
+private:
+    const bool& pending_;
+};
+
+class SlowCdTextDrives : public MemoryDriveSet {
+public:
+    SlowCdTextDrives(const std::filesystem::path& folder, const CdClock& clock)
+        : MemoryDriveSet(folder, clock), folder_(folder), clock_(clock) {}
+    std::unique_ptr<CdAudioDevice> DeviceFor(const std::string&, std::string&) override {
+        VirtualCdDevice::Settings settings;
+        settings.discFile = (folder_ / "V.disc").string();
+        settings.driveName = "V:";
+        return std::make_unique<SlowCdTextDevice>(std::move(settings), clock_, pending);
+    }
+    bool pending = true;
+
+private:
+    std::filesystem::path folder_;
+    const CdClock& clock_;
+};
+
+// A new disc is taken up only once its CD-Text is known: no tick waits for the drive, and
+// the record then holds the disc's own titles.
+TEST(CarriedTitlesEngine, ANewDiscWaitsForItsCdTextWithoutBlockingATick) {
+    TempDir dir;
+    StepClock clock;
+    SlowCdTextDrives drives(dir.Path() / "discs", clock);
+    drives.PutDisc('V', "title Album\nlength 00:10:00\nlength 00:10:00\ntracktitle 2 Second\n");
+    std::filesystem::create_directories(dir.File("prog"));
+    dir.Write("prog/lintel.ini", "[Config]\r\nDrive=V:\r\nTimerInt=1000\r\n");
+    RecordingView view;
+    TBarEngine engine(view, drives);
+    engine.FormCreate({dir.File("prog"), dir.File("prog/lintel.ini"), dir.File("sys")});
+    EXPECT_EQ(engine.DiscId(), "0");  // still reading
+    clock.Step(std::chrono::seconds(1));
+    engine.Timer1Timer();
+    EXPECT_EQ(engine.DiscId(), "0");
+    EXPECT_GE(SlowCdTextDevice::asked, 2);
+
+    drives.pending = false;
+    clock.Step(std::chrono::seconds(1));
+    engine.Timer1Timer();
+    ASSERT_NE(engine.DiscId(), "0");
+    EXPECT_EQ(engine.Settings()->ReadString(engine.DiscId(), "title", ""), "Album");
+    EXPECT_EQ(engine.Settings()->ReadString(engine.DiscId(), "1", ""), "Second");
+    EXPECT_EQ(engine.Settings()->ReadString(engine.DiscId(), "0", ""), "Track 1");
+}
+
+}  // namespace
+}  // namespace lintel::test

@@ -31,6 +31,8 @@ public:
     std::function<void()> whileMessageShown;  ///< ticks that arrive while a message is up
     /// The title editor: what it is handed, and what it answers (nothing: Cancel).
     std::function<std::optional<TStringList>(const TStringList& lines, int tracks)> titleEditor;
+    /// The titles found by look-ups that the editor was filled with.
+    std::vector<CdText> foundTitles;
 
     void SetDiscLabel(const std::string& text) override {
         discLabel = text;
@@ -80,6 +82,11 @@ public:
         return dialogOk;
     }
     std::optional<TStringList> ShowTitleEditor(const TStringList& lines, int tracks) override {
+        return titleEditor ? titleEditor(lines, tracks) : std::nullopt;
+    }
+    std::optional<TStringList> ShowFoundTitles(const TStringList& lines, int tracks,
+                                               const CdText& found) override {
+        foundTitles.push_back(found);
         return titleEditor ? titleEditor(lines, tracks) : std::nullopt;
     }
     int PlayModeChoice() const override { return playMode; }

@@ -110,6 +110,26 @@ TEST_F(TitleRecordsTest, CreatesTheDefaultRecordInOrder) {
                 ElementsAre("EntryType=1", "artist=new artist", "title=new disk", "numtracks=0"));
 }
 
+// The titles a disc carries replace the defaults where it has them; what code page 932
+// cannot hold is left out and named once on standard error.
+TEST_F(TitleRecordsTest, CreatedRecordTakesTheTitlesTheDiscCarries) {
+    TIniStore& store = Open("");
+    const CdText carried{"青い空\U0001F600", "\U0001F3B8", {"", "二曲目\tof\nit ", "\U0001F600"}};
+    ::testing::internal::CaptureStderr();
+    CreateTitleRecord(store, "363E9", 4, carried);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(Section("363E9"), ElementsAre("EntryType=1", "artist=new artist",
+                                              "title=" + J("青い空"), "numtracks=4", "0=Track 1",
+                                              "1=" + J("二曲目 of it"), "2=Track 3", "3=Track 4"));
+    EXPECT_EQ(err,
+              "lintel: disc 363E9: left out of its titles, as code page 932 cannot hold them: "
+              "\U0001F3B8 \U0001F600 \U0001F600 \n");
+
+    ::testing::internal::CaptureStderr();
+    CreateTitleRecord(store, "0A3F", 1, CdText{"Plain", "", {}});
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
 TEST_F(TitleRecordsTest, CreatingOverAWithdrawnRecordReplacesInPlace) {
     TIniStore& store = Open(
         "[1B2C3D4E]\n; kept comment\nEntryType=-1\nArtist=Old\nnumplay=2\n1=Old two\n"
