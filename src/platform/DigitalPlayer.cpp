@@ -115,6 +115,12 @@ std::uint64_t DigitalPlayer::HeardNow() const {
     return std::min(written_, heard_ + static_cast<std::uint64_t>(since) * kCdSampleRate / 1000000);
 }
 
+std::uint64_t DigitalPlayer::ClockLimit() const {
+    const auto since =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - paceAt_).count();
+    return pacedFrames_ + static_cast<std::uint64_t>(since) * kCdSampleRate / 1000000;
+}
+
 Subchannel DigitalPlayer::Status() const {
     const std::lock_guard lock(mutex_);
     const auto heardFrame = [&] {
@@ -264,7 +270,7 @@ void DigitalPlayer::OutputLoop() {
             if (generation_ != sinkGeneration) {
                 continue;
             }
-            heard_ = written_ - std::min<std::uint64_t>(written_, delay);
+            heard_ = std::min(written_ - std::min<std::uint64_t>(written_, delay), ClockLimit());
             running_ = false;
             held = true;
             if (!holds) {
@@ -283,6 +289,8 @@ void DigitalPlayer::OutputLoop() {
                 static_cast<void>(sink->Hold(false));
                 lock.lock();
                 held = false;
+                paceAt_ = Clock::now();
+                pacedFrames_ = heard_;
             }
             // Top the device up from the queue. Once the range is written, the device is
             // left to run dry: that is its end, not an underrun.
@@ -312,6 +320,10 @@ void DigitalPlayer::OutputLoop() {
                 if (taken <= 0 || generation_ != sinkGeneration) {
                     break;  // a stretch begun meanwhile counts from nothing
                 }
+                if (written_ == 0) {
+                    paceAt_ = Clock::now();
+                    pacedFrames_ = 0;
+                }
                 if (!figures_.startLatency) {
                     figures_.startLatency = std::chrono::duration_cast<std::chrono::microseconds>(
                         Clock::now() - playAt_);
@@ -334,7 +346,8 @@ void DigitalPlayer::OutputLoop() {
             if (delayAtLastWrite < 0) {
                 delayAtLastWrite = delay;
             }
-            heard_ = written_ - std::min<std::uint64_t>(written_, delay);
+            const std::uint64_t byClock = ClockLimit();
+            heard_ = std::min(written_ - std::min<std::uint64_t>(written_, delay), byClock);
             heardAt_ = Clock::now();
             running_ = true;
 
@@ -344,7 +357,7 @@ void DigitalPlayer::OutputLoop() {
                                  std::chrono::microseconds(std::int64_t{delayAtLastWrite} *
                                                            1000000 / kCdSampleRate) +
                                  kDrainGrace;
-            if (allWritten && (delay == 0 || Clock::now() > heardBy)) {
+            if (allWritten && byClock >= written_ && (delay == 0 || Clock::now() > heardBy)) {
                 phase_ = Phase::Completed;
                 heard_ = written_;
                 running_ = false;

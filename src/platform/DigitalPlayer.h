@@ -17,8 +17,8 @@
 #include <thread>
 
 #include "platform/CdDriveIo.h"
-#include "platform/SectorSource.h"
 #include "platform/PcmSink.h"
+#include "platform/SectorSource.h"
 
 namespace lintel {
 
@@ -82,6 +82,10 @@ private:
     /// Sample frames heard of the running stretch, moved on by the clock since the
     /// output thread last asked the device.
     [[nodiscard]] std::uint64_t HeardNow() const;
+    /// The most sample frames that can have been heard by now. A device that takes
+    /// samples faster than it plays them (ALSA's null device, a plain file) reports them
+    /// heard at once; the clock keeps such a stretch to its own length.
+    [[nodiscard]] std::uint64_t ClockLimit() const;
 
     const SectorSourceOpener openSource_;
     const DigitalAudio audio_;
@@ -107,7 +111,9 @@ private:
     std::uint64_t written_ = 0;  // sample frames of the stretch given to the device
     std::uint64_t heard_ = 0;    // and heard, as of heardAt_
     Clock::time_point heardAt_;
-    bool running_ = false;  // the device is playing, so the heard frames move on
+    bool running_ = false;           // the device is playing, so the heard frames move on
+    Clock::time_point paceAt_;       // since when the stretch has been heard,
+    std::uint64_t pacedFrames_ = 0;  // from which frame
 
     Clock::time_point playAt_;
     Figures figures_;
