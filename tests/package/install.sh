@@ -109,6 +109,9 @@ IN_ROOT=(chroot "$ROOT" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin)
     { tail -n 20 "$WORK/apt.log" >&2; fail "the package did not install"; }
 rm "$ROOT/tmp/$(basename "$deb")"
 echo "Package installed after $((SECONDS - START)) s"
+# Qt's own texts in Japanese, which the program loads at start, came along.
+[[ -f "$ROOT/usr/share/qt6/translations/qtbase_ja.qm" ]] ||
+    fail "Qt's Japanese translation did not come with the package"
 
 # An ordinary user with a disc image of noise (tracks of 3 s and 2 s) declared as drive I:,
 # played as soon as the bar sees it, and ALSA's default device writing into a file.
