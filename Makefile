@@ -49,13 +49,19 @@ run:
 	cmake --build $(BUILD) -j$(JOBS) --target lintel
 	@tools/run.sh $(BUILD)
 
+# Debian's hardening flags, given at every configure: CMake reads CXXFLAGS and LDFLAGS only
+# at a build folder's first configure, and CPPFLAGS (where _FORTIFY_SOURCE lives) never.
+BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 program:
 	@tools/deps.sh build
-	cmake -S . -B $(PROGRAM_BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF
+	cmake -S . -B $(PROGRAM_BUILD) $(CMAKE_FLAGS) -DBUILD_TESTING=OFF \
+	    -DCMAKE_CXX_FLAGS="$$($(BUILDFLAGS) CPPFLAGS) $$($(BUILDFLAGS) CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$($(BUILDFLAGS) LDFLAGS)"
 	cmake --build $(PROGRAM_BUILD) -j$(JOBS) --target lintel
 
-# The program, its help pages, its desktop entry and its icons under $(PREFIX); a
-# DESTDIR given, under $(DESTDIR)$(PREFIX), as for staging a package.
+# The program, its help pages, its desktop entry, its icons, its manual page and its
+# AppStream metainfo under $(PREFIX); a DESTDIR given, under $(DESTDIR)$(PREFIX), as for
+# staging a package.
 install: program
 	DESTDIR="$(DESTDIR)" cmake --install $(PROGRAM_BUILD) --prefix "$(PREFIX)"
 
@@ -64,8 +70,10 @@ package: program
 	@tools/deps.sh package
 	cd $(PROGRAM_BUILD) && cpack -G DEB
 
-# Installs the package in a fresh Debian system and starts it there; see the script.
+# Checks the package with lintian, installs it in a fresh Debian system, plays a disc
+# image there as an ordinary user and purges it again; see the script.
 check-package: package
+	@tools/deps.sh check-package
 	tests/package/install.sh $(PROGRAM_BUILD) $(CURDIR)
 
 bench:

@@ -12,14 +12,17 @@
 #   bench   build and run the benchmarks (the start-up one on Xvfb with openbox, digital
 #           play through a private PulseAudio beside aplay from alsa-utils)
 #   fuzz    build and run the libFuzzer targets (clang)
-#   package build the Debian package (dpkg-shlibdeps, file) and test its install in a
-#           fresh Debian system (debootstrap) on a virtual screen
+#   package build the Debian package (dpkg-shlibdeps, file)
+#   check-package  check the package (lintian, appstreamcli, desktop-file-validate) and
+#           test it in a fresh Debian system (debootstrap) on a virtual screen, watched
+#           with xdotool, xprop and ImageMagick's import
 # As root the missing packages are installed with apt-get; otherwise the exact
 # apt-get line is printed and the script fails, so make stops before building.
 set -euo pipefail
 
-build=(cmake make g++ pkg-config qt6-base-dev libcdio-dev libcdio-paranoia-dev libasound2-dev
-       libxcb1-dev libfontconfig-dev libdiscid-dev)
+# dpkg-dev for dpkg-buildflags, which gives the program's build Debian's hardening flags.
+build=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libcdio-dev libcdio-paranoia-dev
+       libasound2-dev libxcb1-dev libfontconfig-dev libdiscid-dev)
 test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
 # The bar's Japanese fonts and Qt's own texts in Japanese; Xvfb, openbox, xdotool, xprop
 # (x11-utils) and ImageMagick's import for a run without a display. The tests use all of
@@ -30,21 +33,22 @@ run=(fonts-ipafont-gothic qt6-translations-l10n xvfb openbox xdotool x11-utils i
 sessions=(mutter kwin-wayland xwayland qt6-wayland dbus-daemon dbus-bin playerctl
           desktop-file-utils)
 
-usage="usage: $0 build|test|run|format|bench|fuzz|package..."
+usage="usage: $0 build|test|run|format|bench|fuzz|package|check-package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 wanted=()
 for need in "$@"; do
     case "$need" in
         build) wanted+=("${build[@]}") ;;
         test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio
-                       "${sessions[@]}") ;;
+                       "${sessions[@]}" hicolor-icon-theme man-db) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio
                         alsa-utils) ;;
         fuzz) wanted+=("${build[@]}" clang libclang-rt-dev) ;;
-        package) wanted+=("${build[@]}" dpkg-dev file debootstrap desktop-file-utils xvfb openbox
-                          xdotool x11-utils) ;;
+        package) wanted+=("${build[@]}" file) ;;
+        check-package) wanted+=(lintian appstream desktop-file-utils debootstrap xvfb openbox
+                                xdotool x11-utils imagemagick) ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done

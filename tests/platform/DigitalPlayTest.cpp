@@ -250,6 +250,29 @@ TEST_F(DigitalPlayTest, UnreadableSectorsPlayAsSilence) {
               "");
 }
 
+// A device that takes every sample at once and holds none (ALSA's file plugin in front of
+// its null device): the position still moves at the pace of sound, play ends after the
+// stretch's own length, and the device got every byte.
+TEST(DigitalPlayUnpaced, ThePositionKeepsThePaceOfSound) {
+    test::TempDir folder;
+    ImageDrive drive("pcm.!default {\n type file\n slave.pcm { type null }\n file \"" +
+                     folder.File("heard.raw") + "\"\n format raw\n}\n");
+    CdAudioDevice& device = drive.Device();
+    ASSERT_EQ(device.Open(), std::nullopt);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device.Play(150 + 10, 150 + 85));  // one second
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(device.Mode(), CdMode::Playing);
+    EXPECT_NEAR(static_cast<double>(device.Position().value_or(0)) - (150 + 10), 30, 10);
+    ASSERT_TRUE(drive.WaitFor(CdMode::Stopped, 3s));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 950ms);
+    EXPECT_EQ(device.Position(), 150u + 85);
+    EXPECT_TRUE(device.Stop());  // returns once the device is closed
+    EXPECT_EQ(
+        DifferingSectors(ReadBytes(folder.File("heard.raw")), drive.ImageBytes(150 + 10, 150 + 85)),
+        "");
+}
+
 // No sound device: play runs by the clock, silently, and the user is told once.
 TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
     ImageDrive drive("# no default device\n");
