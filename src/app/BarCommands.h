@@ -14,6 +14,8 @@ struct TBarCommands {
         sbtEjectClick, sbtCloseClick;
     std::function<void()> sbtRepeatClick, sbtPrgSetClick, pmnOpePanelClick, sbtCDEditClick,
         sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
+    /// Shows the operation panel and gives the keyboard to its first button.
+    std::function<void()> pmnMoveToPanelClick;
     /// A track item was chosen; the argument is its tag, the one-based play-list position.
     std::function<void(int tag)> TrackMenuItemClick;
 };

@@ -1,0 +1,86 @@
+#include "app/PanelKeys.h"
+
+#include <QKeyEvent>
+#include <QToolButton>
+
+#include "app/OperationPanel.h"
+
+namespace lintel {
+namespace {
+
+/// The panel's buttons that can take the focus now, in their order on the panel.
+QList<QToolButton*> Reachable(const TOperationPanel& panel) {
+    QList<QToolButton*> buttons = panel.findChildren<QToolButton*>();
+    buttons.removeIf([&](QToolButton* b) { return !b->isVisibleTo(&panel) || !b->isEnabled(); });
+    return buttons;
+}
+
+}  // namespace
+
+TPanelKeys::TPanelKeys(QWidget& bar, TOperationPanel& panel, std::unique_ptr<TWindowFocus> focus)
+    : QObject(&bar), bar_(bar), panel_(panel), focus_(std::move(focus)) {
+    for (QToolButton* button : panel_.findChildren<QToolButton*>())
+        button->installEventFilter(this);
+}
+
+TPanelKeys::~TPanelKeys() = default;
+
+void TPanelKeys::MoveToPanel() {
+    if (focus_) {
+        const TBarId active = focus_->ActiveWindow();
+        if (active != 0 && active != static_cast<TBarId>(bar_.winId()))
+            previous_ = active;
+    }
+    const QList<QToolButton*> buttons = Reachable(panel_);
+    if (!buttons.isEmpty())
+        buttons.front()->setFocus(Qt::TabFocusReason);
+    bar_.raise();
+    bar_.activateWindow();
+}
+
+void TPanelKeys::LeavePanel() {
+    if (QWidget* focused = bar_.focusWidget())
+        focused->clearFocus();
+    if (focus_ && previous_ != 0)
+        focus_->Activate(previous_);
+    previous_ = 0;
+}
+
+void TPanelKeys::Step(QToolButton* from, int step) {
+    const QList<QToolButton*> buttons = Reachable(panel_);
+    const auto n = buttons.size();
+    if (n == 0)
+        return;
+    const auto here = buttons.indexOf(from);
+    buttons[((here < 0 ? 0 : here) + step + n) % n]->setFocus(step > 0 ? Qt::TabFocusReason
+                                                                       : Qt::BacktabFocusReason);
+}
+
+bool TPanelKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* button = static_cast<QToolButton*>(watched);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Space presses a button by itself; Enter does the same here.
+            if (button->isEnabled())
+                button->click();
+            return true;
+        case Qt::Key_Escape:
+            LeavePanel();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            Step(button, -1);
+            return true;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            Step(button, +1);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace lintel
