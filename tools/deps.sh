@@ -3,7 +3,7 @@
 # Usage: tools/deps.sh NEED...
 #   build   compile and link the program
 #   test    build the tests and benchmarks, and the tools the tests drive (Xvfb, openbox,
-#           xdotool, trayer, ...)
+#           xdotool, trayer, the accessibility bus, ...)
 #   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
@@ -25,13 +25,17 @@ test_libs=(libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev)
 # import for a run without a display. The tests use all of them and a tray (trayer).
 run=(fonts-ipafont-gothic xvfb openbox xdotool x11-utils imagemagick)
 
+# A session bus with the accessibility bus beside it, and a reader of that bus, for the
+# test that reads the bar as a screen reader does.
+a11y=(dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
+
 usage="usage: $0 build|test|run|format|bench|fuzz|package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 wanted=()
 for need in "$@"; do
     case "$need" in
         build) wanted+=("${build[@]}") ;;
-        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio) ;;
+        test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio "${a11y[@]}") ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio) ;;

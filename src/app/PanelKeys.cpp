@@ -21,16 +21,15 @@ TPanelKeys::TPanelKeys(QWidget& bar, TOperationPanel& panel, std::unique_ptr<TWi
     : QObject(&bar), bar_(bar), panel_(panel), focus_(std::move(focus)) {
     for (QToolButton* button : panel_.findChildren<QToolButton*>())
         button->installEventFilter(this);
+    // Escape also where no button holds the focus: a pressed button may have hidden the panel.
+    bar_.installEventFilter(this);
 }
 
 TPanelKeys::~TPanelKeys() = default;
 
 void TPanelKeys::MoveToPanel() {
-    if (focus_) {
-        const TBarId active = focus_->ActiveWindow();
-        if (active != 0 && active != static_cast<TBarId>(bar_.winId()))
-            previous_ = active;
-    }
+    if (focus_)
+        previous_ = focus_->ActiveWindowBesides(static_cast<TBarId>(bar_.winId()));
     const QList<QToolButton*> buttons = Reachable(panel_);
     if (!buttons.isEmpty())
         buttons.front()->setFocus(Qt::TabFocusReason);
@@ -59,16 +58,20 @@ void TPanelKeys::Step(QToolButton* from, int step) {
 bool TPanelKeys::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
-    auto* button = static_cast<QToolButton*>(watched);
-    switch (static_cast<QKeyEvent*>(event)->key()) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
+        LeavePanel();
+        return true;
+    }
+    auto* button = qobject_cast<QToolButton*>(watched);
+    if (button == nullptr)
+        return false;
+    switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             // Space presses a button by itself; Enter does the same here.
             if (button->isEnabled())
                 button->click();
-            return true;
-        case Qt::Key_Escape:
-            LeavePanel();
             return true;
         case Qt::Key_Left:
         case Qt::Key_Up:

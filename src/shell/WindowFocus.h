@@ -10,8 +10,10 @@ namespace lintel {
 class TWindowFocus {
 public:
     virtual ~TWindowFocus() = default;
-    /// The window the desktop shows as active, or 0 when it names none.
-    [[nodiscard]] virtual TBarId ActiveWindow() const = 0;
+    /// The window that holds the keyboard apart from `self`: the active window, or, when
+    /// `self` is active (a click on a dock activates it), the topmost ordinary window
+    /// that is not minimised; 0 when there is none.
+    [[nodiscard]] virtual TBarId ActiveWindowBesides(TBarId self) const = 0;
     /// Asks the desktop to activate `window`; the desktop may refuse, and a window that
     /// is gone is left alone.
     virtual void Activate(TBarId window) = 0;

@@ -8,9 +8,18 @@ class TX11WindowFocus : public TWindowFocus {
 public:
     explicit TX11WindowFocus(std::unique_ptr<TX11Client> x11) : x11_(std::move(x11)) {}
 
-    TBarId ActiveWindow() const override {
-        const auto items = x11_->Cardinals(x11_->Root(), x11_->Atom("_NET_ACTIVE_WINDOW"), 1);
-        return items.empty() ? 0 : items.front();
+    TBarId ActiveWindowBesides(TBarId self) const override {
+        const auto active = x11_->Cardinals(x11_->Root(), x11_->Atom("_NET_ACTIVE_WINDOW"), 1);
+        if (!active.empty() && active.front() != XCB_WINDOW_NONE && active.front() != self)
+            return active.front();
+        // Bottom to top: the last ordinary window found is the one the user saw last.
+        const auto stacking =
+            x11_->Cardinals(x11_->Root(), x11_->Atom("_NET_CLIENT_LIST_STACKING"));
+        for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+            if (*it != self && Ordinary(*it))
+                return *it;
+        }
+        return 0;
     }
 
     void Activate(TBarId window) override {
@@ -32,6 +41,20 @@ public:
     }
 
 private:
+    /// Neither a dock nor the desktop, and not minimised.
+    bool Ordinary(xcb_window_t window) const {
+        for (std::uint32_t type : x11_->Cardinals(window, x11_->Atom("_NET_WM_WINDOW_TYPE"))) {
+            if (type == x11_->Atom("_NET_WM_WINDOW_TYPE_DOCK") ||
+                type == x11_->Atom("_NET_WM_WINDOW_TYPE_DESKTOP"))
+                return false;
+        }
+        for (std::uint32_t state : x11_->Cardinals(window, x11_->Atom("_NET_WM_STATE"))) {
+            if (state == x11_->Atom("_NET_WM_STATE_HIDDEN"))
+                return false;
+        }
+        return true;
+    }
+
     std::unique_ptr<TX11Client> x11_;
 };
 
