@@ -29,7 +29,8 @@ struct TButton {
 
 /// A flat button of the panel. The style draws no focus mark on a flat tool button, so a
 /// keyboard user would not see where the focus is: this one draws the dotted frame of a
-/// focused control inside its edge.
+/// focused control inside its edge, once the keyboard moved the focus (a click that
+/// activates the bar shows nothing new).
 class TPanelButton : public QToolButton {
 public:
     using QToolButton::QToolButton;
@@ -37,7 +38,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QToolButton::paintEvent(event);
-        if (!hasFocus())
+        if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
             return;
         QPainter painter(this);
         painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));

@@ -35,6 +35,16 @@ void TPanelKeys::MoveToPanel() {
         buttons.front()->setFocus(Qt::TabFocusReason);
     bar_.raise();
     bar_.activateWindow();
+    // The keyboard moved the focus, so its mark shows, also when the desktop activates the
+    // bar only later.
+    keyboardMove_ = true;
+    MarkKeyboardFocus();
+}
+
+void TPanelKeys::MarkKeyboardFocus() {
+    bar_.setAttribute(Qt::WA_KeyboardFocusChange);
+    if (QWidget* focused = bar_.focusWidget())
+        focused->update();
 }
 
 void TPanelKeys::LeavePanel() {
@@ -56,6 +66,10 @@ void TPanelKeys::Step(QToolButton* from, int step) {
 }
 
 bool TPanelKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &bar_ && event->type() == QEvent::WindowActivate && keyboardMove_) {
+        keyboardMove_ = false;
+        MarkKeyboardFocus();
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     const int key = static_cast<QKeyEvent*>(event)->key();

@@ -36,11 +36,15 @@ protected:
 private:
     /// Moves the focus `step` buttons along the panel, round at its ends.
     void Step(QToolButton* from, int step);
+    /// Shows the focus mark, as after a move by the keyboard.
+    void MarkKeyboardFocus();
 
     QWidget& bar_;
     TOperationPanel& panel_;
     std::unique_ptr<TWindowFocus> focus_;
     TBarId previous_ = 0;
+    // The bar was asked to activate for the keyboard and has not been activated yet.
+    bool keyboardMove_ = false;
 };
 
 }  // namespace lintel

@@ -160,9 +160,11 @@ TEST_F(AccessibilityTest, TheMenuItemTakesTheKeyboardToThePanelWhereKeysWalkAndP
     EXPECT_EQ(item->text(), Text("操作パネルへ移動(&F)"));
     EXPECT_EQ(bar_->Menus().ppmRight()->actions().indexOf(item),
               bar_->Menus().ppmRight()->actions().indexOf(bar_->Menus().pmnOpePanel) + 1);
-    if (QWidget* focused = bar_->focusWidget())
-        focused->clearFocus();
+    // Activated by a click, the bar focuses its first button but shows no mark.
+    Panel()->sbtPlay()->setFocus(Qt::MouseFocusReason);
     const QImage unfocused = Panel()->sbtPlay()->grab().toImage();
+    Panel()->sbtPlay()->clearFocus();
+    EXPECT_EQ(Panel()->sbtPlay()->grab().toImage(), unfocused) << "a mark without the keyboard";
     item->trigger();
     QApplication::processEvents();
     EXPECT_FALSE(Panel()->isHidden());
@@ -172,8 +174,10 @@ TEST_F(AccessibilityTest, TheMenuItemTakesTheKeyboardToThePanelWhereKeysWalkAndP
     EXPECT_NE(Panel()->sbtPlay()->grab().toImage(), unfocused) << "no focus mark";
 
     // Tab, Shift+Tab and the arrows walk the buttons; a hidden one is passed over.
+    const QImage pauseUnfocused = Panel()->sbtPause()->grab().toImage();
     QTest::keyClick(Panel()->sbtPlay(), Qt::Key_Tab);
     EXPECT_EQ(bar_->focusWidget(), Panel()->sbtPause());
+    EXPECT_NE(Panel()->sbtPause()->grab().toImage(), pauseUnfocused) << "no mark after Tab";
     QTest::keyClick(Panel()->sbtPause(), Qt::Key_Right);
     EXPECT_EQ(bar_->focusWidget(), Panel()->sbtStop());
     QTest::keyClick(Panel()->sbtStop(), Qt::Key_Backtab, Qt::ShiftModifier);
