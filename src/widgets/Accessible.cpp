@@ -90,7 +90,15 @@ QMenu* MenuOf(const QAction* action) {
 /// group) that reports whether it is marked.
 class TMarkedItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    TMarkedItemAccessible(QAction* action, QMenu* menu) : action_(action), menu_(menu) {}
+    TMarkedItemAccessible(QAction* action, QMenu* menu) : action_(action), menu_(menu) {
+        // A reader with the menu open hears the mark come and go.
+        QObject::connect(action, &QAction::toggled, action, [action] {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(action, changed);
+            QAccessible::updateAccessibility(&event);
+        });
+    }
 
     bool isValid() const override { return !action_.isNull() && !menu_.isNull(); }
     QObject* object() const override { return action_; }

@@ -207,9 +207,11 @@ TEST_F(AccessibilityTest, MarkedMenuItemsAreCheckItemsThatReportTheirState) {
     EXPECT_EQ(repeat->role(), QAccessible::CheckBox);
     EXPECT_TRUE(repeat->state().checkable);
     EXPECT_FALSE(repeat->state().checked);
+    sentEvents.clear();
     repeat->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(bar_->Engine().RepeatOn());
     EXPECT_TRUE(repeat->state().checked);
+    EXPECT_GE(EventsOn(repeat->object(), QAccessible::StateChanged), 1);
     EXPECT_TRUE(Item(bar_->Menus().ppmLeft(), Text("リピート(M)"))->state().checked);
     EXPECT_TRUE(Item(bar_->Menus().ppmRight(), Text("操作パネル(V)"))->state().checked);
 
