@@ -5,7 +5,7 @@
 #   test    build the tests and benchmarks, and the tools the tests drive (Xvfb, openbox,
 #           xdotool, trayer, ...; GNOME's and KDE's compositors with Xwayland and Qt's
 #           Wayland plugin for a Wayland session; a session bus, playerctl and dbus-monitor
-#           for the media controls; desktop-file-validate)
+#           for the media controls; desktop-file-validate; the accessibility bus)
 #   run     what the bar uses when it runs: its Japanese fonts, and for tools/run.sh
 #           without a display a virtual screen, a window manager and a screenshot
 #   format  clang-format, which the CI run checks the sources with
@@ -23,7 +23,9 @@ set -euo pipefail
 # dpkg-dev for dpkg-buildflags, which gives the program's build Debian's hardening flags.
 build=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libcdio-dev libcdio-paranoia-dev
        libasound2-dev libxcb1-dev libfontconfig-dev libdiscid-dev)
-test_libs=(libgtest-dev libgmock-dev libbenchmark-dev)
+# Qt's private GUI headers let the accessibility tests switch on what a screen reader's
+# bridge would switch on.
+test_libs=(libgtest-dev libgmock-dev libbenchmark-dev qt6-base-private-dev)
 # The bar's Japanese fonts and Qt's own texts in Japanese; Xvfb, openbox, xdotool, xprop
 # (x11-utils) and ImageMagick's import for a run without a display. The tests use all of
 # them and a tray (trayer).
@@ -33,6 +35,10 @@ run=(fonts-ipafont-gothic qt6-translations-l10n xvfb openbox xdotool x11-utils i
 sessions=(mutter kwin-wayland xwayland qt6-wayland dbus-daemon dbus-bin playerctl
           desktop-file-utils)
 
+# The accessibility bus beside the session bus, and a reader of it, for the test that
+# reads the bar as a screen reader does.
+a11y=(at-spi2-core python3-pyatspi)
+
 usage="usage: $0 build|test|run|format|bench|fuzz|package|check-package..."
 [[ $# -gt 0 ]] || { echo "$usage" >&2; exit 2; }
 wanted=()
@@ -40,7 +46,7 @@ for need in "$@"; do
     case "$need" in
         build) wanted+=("${build[@]}") ;;
         test) wanted+=("${build[@]}" "${test_libs[@]}" "${run[@]}" trayer pulseaudio
-                       "${sessions[@]}" hicolor-icon-theme man-db) ;;
+                       "${sessions[@]}" "${a11y[@]}" hicolor-icon-theme man-db) ;;
         run) wanted+=("${run[@]}") ;;
         format) wanted+=(clang-format) ;;
         bench) wanted+=("${build[@]}" "${test_libs[@]}" fonts-ipafont-gothic xvfb openbox pulseaudio

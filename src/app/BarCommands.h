@@ -16,6 +16,8 @@ struct TBarCommands {
         sbtConfigClick, sbtHelpClick, pmnAboutClick, sbtExitClick;
     /// The title look-up, offered in the bar's menu only.
     std::function<void()> pmnLookupClick;
+    /// Shows the operation panel and gives the keyboard to its first button.
+    std::function<void()> pmnMoveToPanelClick;
     /// A track item was chosen; the argument is its tag, the one-based play-list position.
     std::function<void(int tag)> TrackMenuItemClick;
 };

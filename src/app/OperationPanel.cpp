@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QTimer>
 #include <QToolButton>
@@ -26,6 +27,25 @@ struct TButton {
     std::function<void()> TBarCommands::*command;
 };
 
+/// A flat button of the panel. The style draws no focus mark on a flat tool button, so a
+/// keyboard user would not see where the focus is: this one draws the dotted frame of a
+/// focused control inside its edge, once the keyboard moved the focus (a click that
+/// activates the bar shows nothing new).
+class TPanelButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
+            return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+};
+
 }  // namespace
 
 TOperationPanel::TOperationPanel(QWidget& bar, const TBarCommands& commands,
@@ -42,6 +62,7 @@ TOperationPanel::TOperationPanel(QWidget& bar, const TBarCommands& commands,
     bvlFrame_->SetShape(TBevelShape::bsFrame);
     bvlFrame_->SetStyle(TBevelStyle::bsRaised);
     bvlFrame_->SetHint(cp932::Literal("ドラッグでパネル移動。バブルクリックで列幅変更"));
+    setAccessibleName(Text("操作パネル"));
 
     using P = TOperationPanel;
     using C = TBarCommands;
@@ -62,13 +83,15 @@ TOperationPanel::TOperationPanel(QWidget& bar, const TBarCommands& commands,
         {&P::sbtExit_, 236, 18, TGlyph::Exit, "終了", &C::sbtExitClick},
     };
     for (const TButton& b : kButtons) {
-        auto* button = new QToolButton(this);
+        auto* button = new TPanelButton(this);
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached with Tab once the bar is active; a click leaves the focus where it was.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(b.left, 0, b.width, kHeight);
         button->setIcon(GlyphIcon(b.glyph));
         button->setIconSize(QSize(12, 12));
         button->setToolTip(Text(b.hint));
+        button->setAccessibleName(Text(b.hint));
         if (const std::function<void()>& command = commands.*b.command)
             connect(button, &QToolButton::clicked, this, [command] { command(); });
         else

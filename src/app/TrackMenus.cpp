@@ -75,6 +75,7 @@ TTrackMenus::TTrackMenus(QWidget* owner, TBarCommands commands)
     pmnPrgSet = AddCommand(ppmRight_, "プログラムプレイ(&R)", h.sbtPrgSetClick);
     ppmRight_->addSeparator();
     pmnOpePanel = AddCommand(ppmRight_, "操作パネル(&V)", h.pmnOpePanelClick, true);
+    pmnMoveToPanel = AddCommand(ppmRight_, "操作パネルへ移動(&F)", h.pmnMoveToPanelClick);
     pmnCDEdit = AddCommand(ppmRight_, "タイトル編集(&E)", h.sbtCDEditClick);
     pmnLookup = AddCommand(ppmRight_, "タイトルを検索(&L)", h.pmnLookupClick);
     pmnConfig = AddCommand(ppmRight_, "設定(&C)", h.sbtConfigClick);

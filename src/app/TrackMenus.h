@@ -86,7 +86,7 @@ public:
     QAction *pmnPlay, *pmnPause, *pmnStop, *pmnPrev, *pmnNext, *pmnEject, *pmnClose;
     QAction *pmnPlayR, *pmnPauseR, *pmnStopR, *pmnPrevR, *pmnNextR, *pmnEjectR, *pmnCloseR;
     QAction *pmnRepeat, *pmnRepeatR, *pmnPrgSet, *pmnPrgSetR;
-    QAction *pmnOpePanel, *pmnCDEdit, *pmnConfig, *pmnHelp, *pmnAbout, *pmnExit;
+    QAction *pmnOpePanel, *pmnMoveToPanel, *pmnCDEdit, *pmnConfig, *pmnHelp, *pmnAbout, *pmnExit;
     /// "タイトルを検索(&L)", enabled with the title editor's item.
     QAction* pmnLookup;
 

@@ -11,6 +11,7 @@
 
 #include "app/ConfigHost.h"
 #include "app/MediaBridge.h"
+#include "app/PanelKeys.h"
 #include "app/SignalWake.h"
 #include "app/TitleSearch.h"
 #include "app/TrackMenus.h"
@@ -18,6 +19,7 @@
 #include "dialogs/CDprg.h"
 #include "platform/Cp932.h"
 #include "platform/MemoryMixer.h"
+#include "shell/WindowFocus.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 #include "widgets/ShadowLabel.h"
@@ -128,6 +130,7 @@ TBarCommands TfrmMain::Commands() {
     c.sbtConfigClick = [this] { sbtConfigClick(); };
     c.sbtHelpClick = [this] { sbtHelpClick(); };
     c.pmnAboutClick = [this] { pmnAboutClick(); };
+    c.pmnMoveToPanelClick = [this] { pmnMoveToPanelClick(); };
     c.sbtExitClick = [this] { sbtExitClick(); };
     c.TrackMenuItemClick = [this](int tag) {
         Dispatch([this, tag] { engine_.TrackMenuItemClick(tag); });
@@ -181,8 +184,10 @@ void TfrmMain::BuildControls() {
     gagTrTime_->SetForeColor(clLime);
     gagTrTime_->SetBackColor(clGreen);
     gagTrTime_->SetBorderStyle(TBorderStyle::bsNone);
+    gagTrTime_->SetValueScale(1000);  // fed milliseconds, read out in seconds
 
     panel_ = new TOperationPanel(*this, Commands(), [this] { return engine_.Settings(); });
+    panelKeys_ = new TPanelKeys(*this, *panel_, ToolkitWindowFocus());
 
     // Labels and gauge toggle the panel. Every control reports the pointer entering and
     // leaving.
@@ -309,6 +314,18 @@ void TfrmMain::Timer1Timer() {
 
 // ---- TBarView
 
+void TfrmMain::SetDiscLabel(const std::string& text) {
+    slbCDName_->SetCaption(text);
+    DescribeBar();
+}
+void TfrmMain::SetTrackLabel(const std::string& text) {
+    slbTrack_->SetCaption(text);
+    DescribeBar();
+}
+void TfrmMain::DescribeBar() {
+    setAccessibleDescription(slbCDName_->SpokenText() + QLatin1Char(' ') + slbTrack_->SpokenText());
+}
+
 void TfrmMain::LayoutBar() {
     if (TIniStore* settings = engine_.Settings())
         lintel::LayoutBar(*settings, *this);
@@ -421,6 +438,13 @@ void TfrmMain::pmnOpePanelClick() {
     opePanelChecked_ = !opePanelChecked_;
     menus_->SetOpePanelChecked(opePanelChecked_);
     panel_->SetShown(opePanelChecked_);
+}
+
+void TfrmMain::pmnMoveToPanelClick() {
+    opePanelChecked_ = true;
+    menus_->SetOpePanelChecked(true);
+    panel_->SetShown(true);
+    panelKeys_->MoveToPanel();
 }
 
 void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {

@@ -31,6 +31,7 @@ class QCloseEvent;
 
 namespace lintel {
 
+class TPanelKeys;
 class TSignalWake;
 class TTrayIcon;
 class TNotifyIconHost;
@@ -140,10 +141,13 @@ public:
     /// Opens the help at the bar's page; by default the desktop's browser shows it.
     std::function<void()> OnHelp;
     void pmnAboutClick() { TAboutBox(this).exec(); }
+    /// Shows the operation panel, activates the bar and gives the keyboard to the panel's
+    /// first button; Escape there gives it back.
+    void pmnMoveToPanelClick();
 
     // ---- TBarView
-    void SetDiscLabel(const std::string& text) override { slbCDName_->SetCaption(text); }
-    void SetTrackLabel(const std::string& text) override { slbTrack_->SetCaption(text); }
+    void SetDiscLabel(const std::string& text) override;
+    void SetTrackLabel(const std::string& text) override;
     void LayoutBar() override;
     void SetGaugeMax(int maxValue) override { gagTrTime_->SetMaxValue(maxValue); }
     void SetGaugeProgress(int value) override { gagTrTime_->SetProgress(value); }
@@ -254,6 +258,8 @@ private:
     void BuildTrayIcon(TNotifyIconHost& host);
     /// Shows the desktop's media controls the bar's state after an event.
     void MediaStateChanged();
+    /// The bar's description for a screen reader: the disc and the track it shows.
+    void DescribeBar();
     void ReportOnStandardError(const std::string& text) const {
         dispatch_->ReportOnStandardError(text);
     }
@@ -279,6 +285,7 @@ private:
     TShadowLabel* slbTrack_ = nullptr;
     TTextGauge* gagTrTime_ = nullptr;
     TOperationPanel* panel_ = nullptr;
+    TPanelKeys* panelKeys_ = nullptr;
     TBarTimer timer1_;
     // A press on the bar's own surface and whether the pointer moved before the release.
     bool pressedOnBar_ = false;

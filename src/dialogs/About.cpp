@@ -37,6 +37,7 @@ QLabel* AddLabel(QWidget* parent, const QString& text, int x, int y, const QFont
 QLineEdit* AddContactLine(QWidget* parent, const QString& text, int x, int y, int w) {
     auto* edit = new QLineEdit(text, parent);
     edit->setReadOnly(true);
+    edit->setAccessibleName(text);  // a reader names a line by what it says
     edit->setFrame(false);
     QPalette pal = edit->palette();
     pal.setColor(QPalette::Base, ColorToQColor(clBtnFace));

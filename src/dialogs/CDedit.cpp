@@ -16,6 +16,7 @@
 #include "settings/SettingsKeys.h"
 #include "titles/KnownCD.h"
 #include "titles/TitleRecords.h"
+#include "widgets/Accessible.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 
@@ -67,8 +68,8 @@ TfrmCDEdit::TfrmCDEdit(TIniStore* settings, THelp* help, QWidget* owner)
     lsbAllTrack->setGeometry(96, 64, 345, 89);
     lsbAllTrack->setSelectionMode(QAbstractItemView::SingleSelection);
     lblAllTrack = AddLabel(this, "全ﾄﾗｯｸ(&V)", {28, 64}, lsbAllTrack);
+    NameAfterLabel(*lblAllTrack, {lsbAllTrack});
     btnReturn = AddButton(this, "登録", {96, 160, 49, 17});
-    btnReturn->setFocusPolicy(Qt::ClickFocus);
     edtTrack = new QLineEdit(this);
     edtTrack->setGeometry(152, 160, 289, 20);
     lblTrack = AddLabel(this, "ﾄﾗｯｸ名(&K)", {28, 162}, edtTrack);

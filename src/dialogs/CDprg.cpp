@@ -17,6 +17,7 @@
 #include "playback/BarEngine.h"
 #include "playback/lintellib.h"
 #include "titles/TitleRecords.h"
+#include "widgets/Accessible.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 
@@ -115,6 +116,7 @@ TfrmPrgSet::TfrmPrgSet(TPrgSetHost& host, THelp* help, QWidget* owner)
     lblTrack->move(192, 16);
     lblTrack->setBuddy(lsbAllTrack);
     lblTrack->adjustSize();
+    NameAfterLabel(*lblTrack, {lsbAllTrack});
     connect(lsbAllTrack, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { btnIncludeClick(); });
 
@@ -128,6 +130,7 @@ TfrmPrgSet::TfrmPrgSet(TPrgSetHost& host, THelp* help, QWidget* owner)
     lblPrg->move(293, 128);
     lblPrg->setBuddy(lsbPrg);
     lblPrg->adjustSize();
+    NameAfterLabel(*lblPrg, {lsbPrg});
     connect(lsbPrg, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { btnExcludeClick(); });
 
@@ -192,6 +195,7 @@ void TfrmPrgSet::FormActivate() {
                       QStringLiteral("/") + ShownAsTyped(TitleLineValue(lines, "title")) +
                       QStringLiteral(">") + Text("(&V)"));
     lblTrack->adjustSize();
+    NameAfterLabel(*lblTrack, {lsbAllTrack});
     lsbAllTrack->clear();
     for (const std::string& line : FillTrackList(lines, host_.TrackCount())) {
         lsbAllTrack->addItem(FromCp932(line));
@@ -232,12 +236,14 @@ void TfrmPrgSet::rdgHowPlayClick() {
             }
             SetListsEnabled(true, true);
             lblPrg->setText(Text("再生の順序(&P)"));
+            NameAfterLabel(*lblPrg, {lsbPrg});
             break;
         case kRandom:
             lsbAllTrack->setSelectionMode(QAbstractItemView::MultiSelection);
             lsbPrg->setSelectionMode(QAbstractItemView::MultiSelection);
             SetListsEnabled(true, false);
             lblPrg->setText(Text("↑選択されている曲がランダムに使用されます"));
+            NameAfterLabel(*lblPrg, {lsbPrg});
             // Every track is in; the user clicks away those to be left out.
             for (int i = lsbAllTrack->count() - 1; i >= 0; --i) {
                 lsbAllTrack->item(i)->setSelected(true);
@@ -246,6 +252,7 @@ void TfrmPrgSet::rdgHowPlayClick() {
         default:
             SetListsEnabled(false, false);
             lblPrg->setText(Text("再生の順序(&P)"));
+            NameAfterLabel(*lblPrg, {lsbPrg});
             break;
     }
     lblPrg->adjustSize();

@@ -15,6 +15,7 @@
 #include "dialogs/Help.h"
 #include "platform/Cp932.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/Accessible.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
 
@@ -42,10 +43,12 @@ TfrmKCDcfg::TfrmKCDcfg(TIniStore* settings, THelp* help, QWidget* owner)
     lblDataFolder->move(24, 24);
     edtDataFolder = new QLineEdit(this);
     edtDataFolder->setGeometry(80, 40, 385, 20);
+    NameAfterLabel(*lblDataFolder, {edtDataFolder});
     bbtFolderSelect = AddButton(this, "フォルダの参照(&B)...", {472, 40, 121, 21});
 
     lsvCDData = new QTreeWidget(this);
     lsvCDData->setGeometry(24, 72, 577, 153);
+    lsvCDData->setAccessibleName(Text("KnownCDデータ"));  // not drawn: for screen readers
     lsvCDData->setRootIsDecorated(false);
     lsvCDData->setSelectionMode(QAbstractItemView::SingleSelection);
     lsvCDData->setHeaderLabels(

@@ -16,12 +16,15 @@ TVolumePage::TVolumePage(MixerSystem& mixers, QWidget* parent) : QWidget(parent)
     // Pick lists: typed text would name no line.
     cmbVolDest = new QComboBox(this);
     cmbVolDest->setObjectName(QStringLiteral("cmbVolDest"));
+    cmbVolDest->setAccessibleName(Text("再生・録音"));  // not drawn: for screen readers
     cmbVolDest->setGeometry(48, 24, 145, 20);
     cmbVolCnct = new QComboBox(this);
     cmbVolCnct->setObjectName(QStringLiteral("cmbVolCnct"));
+    cmbVolCnct->setAccessibleName(Text("ライン"));  // not drawn: for screen readers
     cmbVolCnct->setGeometry(48, 56, 145, 20);
     trbVolMeter = new QSlider(Qt::Horizontal, this);
     trbVolMeter->setObjectName(QStringLiteral("trbVolMeter"));
+    trbVolMeter->setAccessibleName(Text("音量"));  // not drawn: for screen readers
     trbVolMeter->setGeometry(40, 96, 265, 45);
     trbVolMeter->setRange(0, 65535);
     trbVolMeter->setTickPosition(QSlider::NoTicks);

@@ -23,6 +23,7 @@
 #include "platform/DriveSet.h"
 #include "settings/SettingsKeys.h"
 #include "settings/StatusTexts.h"
+#include "widgets/Accessible.h"
 #include "widgets/ClrDropBtn.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtText.h"
@@ -213,6 +214,7 @@ void TfrmConfig::BuildLabelPage(QWidget* page, TLabelPage& p, const char* prefix
     // The disc name's list is sorted, the track name's keeps the system's order.
     p.lsbFontName = AddFontList(page, {8, 96, 180, 180}, pre == "Cn");
     p.lblFontName = AddLabel(page, "フォント名(&F)", {8, 56}, p.lsbFontName);
+    NameAfterLabel(*p.lblFontName, {p.edtFontName, p.lsbFontName});
     p.sedFontSize = new TSpinEdit(1, 999, page);
     p.sedFontSize->setGeometry(200, 72, 64, 20);
     p.lblFontSize = AddLabel(page, "サイズ(&S)", {200, 56}, p.sedFontSize);
@@ -249,7 +251,8 @@ void TfrmConfig::BuildTimeBarPage() {
     edtTbFontName = new QLineEdit(tbsTb);
     edtTbFontName->setGeometry(8, 48, 180, 20);
     lsbTbFontName = AddFontList(tbsTb, {8, 72, 180, 204}, true);
-    AddLabel(tbsTb, "フォント名(&F)", {8, 32}, lsbTbFontName);
+    NameAfterLabel(*AddLabel(tbsTb, "フォント名(&F)", {8, 32}, lsbTbFontName),
+                   {edtTbFontName, lsbTbFontName});
     sedTbFontSize = new TSpinEdit(tbsTb);
     sedTbFontSize->setGeometry(200, 48, 64, 20);
     AddLabel(tbsTb, "フォントサイズ(&S)", {200, 32}, sedTbFontSize);

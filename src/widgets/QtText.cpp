@@ -44,4 +44,15 @@ QString UnifyLineBreaks(const QString& text) {
     return out;
 }
 
+QString WithoutMnemonic(const QString& caption) {
+    QString spoken;
+    spoken.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && ++i == caption.size())
+            break;
+        spoken += caption[i];
+    }
+    return spoken;
+}
+
 }  // namespace lintel

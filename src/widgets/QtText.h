@@ -26,6 +26,10 @@ QString Text(std::string_view utf8);
 /// button shows it: an ampersand in it is no accelerator.
 QString ShownAsTyped(std::string_view cp932Text);
 
+/// A caption as a screen reader says it: without the "&" that marks its access key;
+/// "&&" is one "&".
+QString WithoutMnemonic(const QString& caption);
+
 /// `text` with every line break (CR LF, LF CR, a lone CR or a lone LF) turned into one
 /// '\n', the only break Qt's message boxes and labels understand. Pairs are taken left
 /// to right, so "\r\n\r\n" is two breaks and "\n\r\n" is two as well.

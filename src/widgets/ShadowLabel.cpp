@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "widgets/Accessible.h"
 #include "widgets/QtText.h"
 #include "widgets/TextDraw.h"
 
@@ -54,6 +55,7 @@ void TShadow::Changed() {
 // ---- TShadowLabel ----
 
 TShadowLabel::TShadowLabel(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleInterfaces();
     resize(65, 17);
     highlight_.SetColor(clWhite);
     highlight_.SetOffsetLeft(-1);
@@ -73,10 +75,18 @@ TShadowLabel::~TShadowLabel() {
 void TShadowLabel::SetCaption(const std::string& value) {
     if (value == caption_)
         return;
+    const QString spokenBefore = SpokenText();
     caption_ = value;
     text_ = FromCp932(caption_);
     AdjustBounds();
     update();
+    NotifyNameAndText(this, spokenBefore, SpokenText());
+}
+
+QString TShadowLabel::SpokenText() const {
+    qsizetype end = text_.size();
+    while (end > 0 && text_[end - 1] == QLatin1Char(' ')) --end;
+    return text_.left(end);
 }
 
 void TShadowLabel::SetAlignment(TAlignment value) {

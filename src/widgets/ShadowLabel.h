@@ -59,7 +59,10 @@ public:
     ~TShadowLabel() override;
 
     const std::string& Caption() const { return caption_; }
+    /// A change of the spoken text is announced to assistive technology.
     void SetCaption(const std::string& value);
+    /// The caption as a screen reader hears it: the blanks that pad it are dropped.
+    QString SpokenText() const;
 
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);

@@ -1,5 +1,6 @@
 #include "widgets/TextGauges.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -9,6 +10,7 @@
 #include <numbers>
 
 #include "platform/Cp932.h"
+#include "widgets/Accessible.h"
 #include "widgets/QtText.h"
 
 namespace lintel {
@@ -81,6 +83,7 @@ void TBltBitmap::MakeLike(const QImage& model) {
 }
 
 TTextGauge::TTextGauge(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleInterfaces();
     // The gauge paints every pixel itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
@@ -124,6 +127,10 @@ void TTextGauge::SetText(const std::string& value) {
         return;
     text_ = value;
     Refresh();
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&name);
+    QAccessibleValueChangeEvent changed(this, Progress() / valueScale_);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TTextGauge::SetKind(TGaugeKind value) {

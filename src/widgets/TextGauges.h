@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -38,6 +39,8 @@ public:
     void SetColor(TColor value);
     /// The caption, code page 932 bytes; the gauge never formats it itself.
     const std::string& Text() const { return text_; }
+    /// A change of the caption is announced to assistive technology, with the value; a
+    /// change of Progress alone is not.
     void SetText(const std::string& value);
     TGaugeKind Kind() const { return kind_; }
     void SetKind(TGaugeKind value);
@@ -69,6 +72,12 @@ public:
     /// While loading, MinValue and MaxValue may be set in any order without the range
     /// checks; Progress is still clamped to whatever range results.
     void SetLoading(bool loading) { loading_ = loading; }
+
+    /// How many steps of Progress make one unit of the value a screen reader hears (the
+    /// bar feeds milliseconds and speaks seconds); at least 1.
+    std::int32_t ValueScale() const { return valueScale_; }
+    void SetValueScale(std::int32_t steps) { valueScale_ = std::max<std::int32_t>(steps, 1); }
+
     bool Loading() const { return loading_; }
 
     /// trunc((Progress - MinValue) * 100 / (MaxValue - MinValue)), or 0 for an empty
@@ -99,6 +108,7 @@ private:
     std::string text_;
     TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
     bool showText_ = true;
+    std::int32_t valueScale_ = 1;
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
     TColor foreColor_ = clBlack;
     TColor backColor_ = clWhite;

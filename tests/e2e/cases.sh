@@ -850,6 +850,38 @@ case_no_x11_display() {
         fail "not said once: $(cat "$E2E_SCRATCH/lintel.err")"
 }
 
+# The bar through the real accessibility bus, as a screen reader reads it, with typed titles
+# on the disc: names, the time, play by the button's action, and the keyboard on the panel.
+case_screen_reader() {
+    # The distribution's own interpreter, which the Debian package serves.
+    require "python3-pyatspi" /usr/bin/python3 -c "import pyatspi"
+    e2e_accessibility_bus
+    printf '[Config]\r\nDrive=V:\r\n' >"$PROG/lintel.ini"
+    # The first run makes the disc's record; its titles are then typed into the file.
+    e2e_launch
+    wait_bar
+    end_with TERM
+    local title="Blue Sky" artist="Band" track1
+    track1=$(printf '\xe5\xa4\x9c\xe6\x98\x8e\xe3\x81\x91')  # 夜明け
+    grep -q $'^title=new disk\r$' "$PROG/lintel.ini" || fail "no record was made for the disc"
+    sed -i -e "s/^title=new disk\r\$/title=$title\r/" -e "s/^artist=new artist\r\$/artist=$artist\r/" \
+        -e "s/^0=.*\r\$/0=$(printf '%s' "$track1" | iconv -f UTF-8 -t CP932)\r/" "$PROG/lintel.ini"
+    e2e_launch
+    wait_bar
+    # The window that has the keyboard before the bar takes it, and gets it back on Escape.
+    xmessage -name lintel-other "other" &
+    E2E_PIDS+=($!)
+    local other=""
+    wait_for '[[ -n "$(xdotool search --onlyvisible --classname lintel-other 2>/dev/null)" ]]' 100 ||
+        fail "the other window did not show"
+    other=$(xdotool search --onlyvisible --classname lintel-other | head -n1)
+    xdotool windowactivate --sync "$other" >/dev/null 2>&1 || true
+    /usr/bin/python3 "$SOURCE_DIR/tests/e2e/read_bar.py" "$BAR_PID" "$title" "$artist" "$track1" \
+        "$(bar_of "$BAR_PID")" "$other" || fail "a screen reader would miss this"
+    end_with TERM
+    [[ $STATUS == 0 ]] || fail "exit status $STATUS"
+}
+
 e2e_display
 e2e_home twelve-tracks.disc
 "case_$CASE"

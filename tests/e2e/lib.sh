@@ -118,6 +118,26 @@ e2e_image_drive() {
     printf '[Config]\r\nDrive=I:\r\nAutoPlay=1\r\n' >"$PROG/lintel.ini"
 }
 
+# Starts a private session bus and the accessibility bus beside it, as a desktop session
+# has them, and switches accessibility on there as a screen reader does; exports the bus.
+e2e_accessibility_bus() {
+    require "dbus-daemon (dbus)" command -v dbus-daemon
+    require "at-spi-bus-launcher (at-spi2-core)" test -x /usr/libexec/at-spi-bus-launcher
+    dbus-daemon --session --nofork --print-address=3 3>"$E2E_SCRATCH/bus" \
+        2>"$E2E_SCRATCH/bus.log" &
+    E2E_PIDS+=($!)
+    wait_for '[[ -s "$E2E_SCRATCH/bus" ]]' 100 || fail "the session bus did not start"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_SCRATCH/bus")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$E2E_SCRATCH/a11y.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_for 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress >/dev/null 2>&1' 100 || fail "the accessibility bus did not start"
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.freedesktop.DBus.Properties.Set string:org.a11y.Status \
+        string:ScreenReaderEnabled variant:boolean:true >/dev/null ||
+        fail "accessibility could not be switched on"
+}
+
 # Starts the program from $PROG; its pid in BAR_PID. Without a session bus of the case's
 # own the program gets an address that leads nowhere, so no bus is started for it.
 e2e_launch() {
