@@ -291,6 +291,10 @@ void TfrmMain::RaiseBar() {
     raise();
     activateWindow();
     RevealAutoHidden(true);
+    // Raised from the desktop's controls, the bar is reached as from its own menu: the
+    // keyboard lands on the panel. Under a modal dialog the panel cannot take it.
+    if (!ModalDialogOpen())
+        pmnMoveToPanelClick();
 }
 
 // ---- events

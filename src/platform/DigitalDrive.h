@@ -30,7 +30,6 @@ public:
     [[nodiscard]] std::optional<CdToc> ReadToc() override { return drive_->ReadToc(); }
     [[nodiscard]] std::optional<CdText> ReadCdText() override { return drive_->ReadCdText(); }
     [[nodiscard]] std::optional<Subchannel> ReadSubchannel() override;
-    [[nodiscard]] std::optional<CdText> ReadCdText() override { return drive_->ReadCdText(); }
     [[nodiscard]] bool Play(std::uint32_t from, std::uint32_t to) override;
     [[nodiscard]] bool Pause() override;
     [[nodiscard]] bool Resume() override;
