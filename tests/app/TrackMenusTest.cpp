@@ -95,8 +95,7 @@ TEST_F(TrackMenusTest, FixedItemsAndCaptions) {
               QStringList({Text("操作(&P)"), Text("リピート(&M)"), Text("プログラムプレイ(&R)"),
                            Text("操作パネル(&V)"), Text("操作パネルへ移動(&F)"),
                            Text("タイトル編集(&E)"), Text("タイトルを検索(&L)"), Text("設定(&C)"),
-                           Text("ヘルプ(&H)"),
-                           Text("ﾊﾞｰｼﾞｮﾝ情報(&A)"), Text("終了(&X)")}));
+                           Text("ヘルプ(&H)"), Text("ﾊﾞｰｼﾞｮﾝ情報(&A)"), Text("終了(&X)")}));
     EXPECT_EQ(menus_->ppmRight()->actions()[0]->menu(), menus_->pmnOperation());
     EXPECT_TRUE(menus_->OpePanelChecked());  // the panel starts shown
 }
