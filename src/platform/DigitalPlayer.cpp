@@ -35,6 +35,10 @@ constexpr int kReopenTries = 3;
 constexpr auto kReopenPause = std::chrono::milliseconds(300);
 // How long the output thread sleeps at most when nothing wakes it while playing.
 constexpr auto kOutputNap = std::chrono::seconds(1);
+// Silence after a range's last sample, in periods: what the device holds, and no more. A
+// device that takes samples faster than it plays them (ALSA's null device) would otherwise
+// be fed silence without end until the clock reaches the last sample.
+constexpr std::uint64_t kEndPadPeriods = 2;
 constexpr std::uint32_t kNowhere = UINT32_MAX;
 
 }  // namespace
@@ -484,7 +488,8 @@ void DigitalPlayer::OutputLoop(Shared& s) {
             lock.lock();
             // Whole periods from the queue. After the range's last sample the device gets
             // silence until that sample was heard, so it never runs dry into stale audio.
-            while (space >= periodFrames && s.generation == sinkGeneration) {
+            while (space >= periodFrames && s.generation == sinkGeneration &&
+                   !(ending && given >= endAt + kEndPadPeriods * periodFrames)) {
                 while (filled < period.size() && !ending) {
                     if (pendingAt >= pending.size()) {
                         if (s.queued == 0) {
@@ -598,8 +603,14 @@ void DigitalPlayer::OutputLoop(Shared& s) {
         s.handled.notify_all();
         const bool playing =
             s.phase == Shared::Phase::Playing && sink != nullptr && s.generation == sinkGeneration;
+        const bool padded =
+            playing && ending &&
+            given >= endAt + kEndPadPeriods * static_cast<std::uint64_t>(sink->PeriodFrames());
         lock.unlock();
-        if (playing && !readerBehind) {
+        if (padded) {
+            // Only the clock is awaited now; a device always ready would spin the poll.
+            s.Sleep(std::chrono::milliseconds(50));
+        } else if (playing && !readerBehind) {
             sink->Wait(s.wakeFd, kOutputNap);
             s.TakeWake();
         } else if (playing) {

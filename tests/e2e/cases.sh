@@ -633,7 +633,7 @@ case_image_plays_audibly() {
     sleep "$(awk -v s="$start" -v n="$EPOCHREALTIME" 'BEGIN { w = s + 7.5 - n; print (w > 0 ? w : 0) }')"
     end_with TERM
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
-    cmp "$E2E_SCRATCH/heard.raw" "$SYS/disc.bin" >&2 ||
+    heard_is "$E2E_SCRATCH/heard.raw" "$SYS/disc.bin" ||
         fail "the sound device did not get the image's bytes ($(stat -c %s "$E2E_SCRATCH/heard.raw" 2>/dev/null || echo no) bytes)"
 }
 

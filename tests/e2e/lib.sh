@@ -118,6 +118,16 @@ e2e_image_drive() {
     printf '[Config]\r\nDrive=I:\r\nAutoPlay=1\r\n' >"$PROG/lintel.ini"
 }
 
+# True when the sound device got AUDIO's bytes in HEARD from the first, then at most
+# silence: after the last sample it is given silence until that sample was heard.
+heard_is() {
+    local heard=$1 audio=$2 size
+    size=$(stat -c %s "$audio")
+    [[ $(stat -c %s "$heard" 2>/dev/null || echo 0) -ge $size ]] || return 1
+    cmp -n "$size" "$heard" "$audio" >&2 || return 1
+    [[ $(tail -c +$((size + 1)) "$heard" | tr -d '\0' | wc -c) == 0 ]]
+}
+
 # Starts a private session bus and the accessibility bus beside it, as a desktop session
 # has them, and switches accessibility on there as a screen reader does; exports the bus.
 e2e_accessibility_bus() {
