@@ -51,9 +51,10 @@ TEST_F(CarriedTitlesTest, AnExistingRecordStaysByteForByte) {
 // A ripper's sheet carries its titles in TITLE and PERFORMER lines, in UTF-8 or in code page
 // 932; either way the first insertion stores them as code page 932 bytes.
 TEST_F(CarriedTitlesTest, SheetTitlesInEitherEncodingReachTheNewRecord) {
-    const std::string utf8Sheet = "\xEF\xBB\xBFTITLE \"青い空\"\nPERFORMER \"山田楽団\"\n"
-                                  "FILE \"d.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"朝の歌\"\n"
-                                  "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n";
+    const std::string utf8Sheet =
+        "\xEF\xBB\xBFTITLE \"青い空\"\nPERFORMER \"山田楽団\"\n"
+        "FILE \"d.bin\" BINARY\n  TRACK 01 AUDIO\n    TITLE \"朝の歌\"\n"
+        "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n";
     for (const std::string& sheet : {utf8Sheet, J(utf8Sheet.substr(3))}) {
         SCOPED_TRACE(sheet.substr(0, 3) == "\xEF\xBB\xBF" ? "UTF-8" : "code page 932");
         std::filesystem::remove(dir_.File("prog/lintel.ini"));

@@ -43,9 +43,8 @@ std::string ReadBytes(const std::string& path) {
 std::string DifferingSectors(const std::string& heard, const std::string& expected) {
     std::string differing;
     // After the last sample the device is given silence until that sample was heard.
-    const bool silenceAfter =
-        heard.size() > expected.size() &&
-        heard.find_first_not_of('\0', expected.size()) == std::string::npos;
+    const bool silenceAfter = heard.size() > expected.size() &&
+                              heard.find_first_not_of('\0', expected.size()) == std::string::npos;
     if (heard.size() != expected.size() && !silenceAfter) {
         differing = "size " + std::to_string(heard.size()) + " for " +
                     std::to_string(expected.size()) + ":";
