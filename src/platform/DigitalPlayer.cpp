@@ -93,7 +93,9 @@ struct DigitalPlayer::Shared {
 
     void Wake() const {
         const std::uint64_t one = 1;
-        static_cast<void>(write(wakeFd, &one, sizeof one));
+        // The eventfd's counter cannot overflow here, and a wake-up already pending does
+        // as well: the outcome needs no look.
+        [[maybe_unused]] const ssize_t written = write(wakeFd, &one, sizeof one);
     }
     /// Sleeps until Wake or `limit` (forever when negative), then takes the wake-up.
     void Sleep(std::chrono::milliseconds limit) const {
@@ -103,7 +105,8 @@ struct DigitalPlayer::Shared {
     }
     void TakeWake() const {
         std::uint64_t count = 0;
-        static_cast<void>(read(wakeFd, &count, sizeof count));
+        // Nothing pending (EAGAIN) is as good as a wake-up taken.
+        [[maybe_unused]] const ssize_t taken = read(wakeFd, &count, sizeof count);
     }
 
     void ClearQueue() {
