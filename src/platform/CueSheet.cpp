@@ -1,11 +1,11 @@
 #include "platform/CueSheet.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 #include "platform/CdTime.h"
 #include "platform/Cp932.h"
+#include "platform/LineFields.h"
 
 namespace lintel {
 namespace {
@@ -18,10 +18,6 @@ constexpr unsigned kMaxMinutes = 999;
 struct Fault {
     std::string message;
 };
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool IsUtf8(std::string_view text) {
@@ -61,18 +57,6 @@ bool IsUtf8(std::string_view text) {
     return true;
 }
 
-// Splits off the first blank-separated word of `rest`.
-std::string_view NextWord(std::string_view& rest) {
-    rest = cp932::Trim(rest);
-    std::size_t end = 0;
-    while (end < rest.size() && !IsBlank(rest[end])) {
-        ++end;
-    }
-    const std::string_view word = rest.substr(0, end);
-    rest = cp932::Trim(rest.substr(end));
-    return word;
-}
-
 // A value that runs to the end of the line: the text between the first and the last double
 // quote when it starts with one (a title may hold quotes itself), else the trimmed rest.
 std::string_view TextValue(std::string_view rest) {
@@ -82,33 +66,6 @@ std::string_view TextValue(std::string_view rest) {
     }
     const std::size_t close = rest.rfind('"');
     return close == 0 ? rest.substr(1) : rest.substr(1, close - 1);
-}
-
-bool ParseNumber(std::string_view s, unsigned max, unsigned& value) {
-    if (s.empty() || s.size() > 3) {
-        return false;
-    }
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    return ec == std::errc() && end == s.data() + s.size() && value <= max;
-}
-
-// MM:SS:FF, the sectors a time names.
-std::optional<std::uint32_t> ParseTime(std::string_view s) {
-    const std::size_t first = s.find(':');
-    const std::size_t second = first == std::string_view::npos ? first : s.find(':', first + 1);
-    if (second == std::string_view::npos) {
-        return std::nullopt;
-    }
-    unsigned minutes = 0;
-    unsigned seconds = 0;
-    unsigned frames = 0;
-    const std::string_view ss = s.substr(first + 1, second - first - 1);
-    const std::string_view ff = s.substr(second + 1);
-    if (!ParseNumber(s.substr(0, first), kMaxMinutes, minutes) || ss.size() > 2 || ff.size() > 2 ||
-        !ParseNumber(ss, 59, seconds) || !ParseNumber(ff, 74, frames)) {
-        return std::nullopt;
-    }
-    return minutes * kFramesPerMinute + seconds * kFramesPerSecond + frames;
 }
 
 struct TrackMode {
@@ -164,7 +121,7 @@ public:
 
 private:
     [[noreturn]] void Fail(std::size_t line, const std::string& what) const {
-        throw Fault{"line " + std::to_string(line) + ": " + what};
+        throw Fault{LineMessage(line, what)};
     }
 
     // A word of the sheet as a message shows it.
@@ -218,7 +175,7 @@ private:
     }
 
     std::uint32_t TimeOrFail(std::string_view word, std::size_t line) const {
-        const std::optional<std::uint32_t> time = ParseTime(word);
+        const std::optional<std::uint32_t> time = ParseMsf(word, kMaxMinutes);
         if (!time) {
             Fail(line, "\"" + Shown(word) + "\" is not a time MM:SS:FF");
         }
@@ -273,8 +230,8 @@ private:
             Fail(line, "a disc holds at most 99 tracks");
         }
         const std::string_view numberWord = NextWord(rest);
-        unsigned number = 0;
-        if (!ParseNumber(numberWord, kMaxTracks, number) || number == 0) {
+        const unsigned number = ParseDecimal(numberWord, 3, kMaxTracks).value_or(0);
+        if (number == 0) {
             Fail(line, "\"" + Shown(numberWord) + "\" is not a track number from 1 to 99");
         }
         if (number <= lastNumber_) {
@@ -303,10 +260,11 @@ private:
     void AddIndex(std::string_view rest, std::size_t line) {
         CueTrack& track = CurrentTrack(line, "INDEX");
         const std::string_view numberWord = NextWord(rest);
-        unsigned number = 0;
-        if (!ParseNumber(numberWord, 99, number)) {
+        const std::optional<unsigned> parsed = ParseDecimal(numberWord, 3, 99);
+        if (!parsed) {
             Fail(line, "\"" + Shown(numberWord) + "\" is not an index number from 0 to 99");
         }
+        const unsigned number = *parsed;
         const CueIndex index{sheet_.files.size() - 1, TimeOrFail(NextWord(rest), line)};
         if (number > 1) {
             return;  // a mark inside a track; play does not use it

@@ -14,6 +14,7 @@
 #include "platform/CdTime.h"
 #include "platform/Cp932.h"
 #include "platform/FileIo.h"
+#include "platform/LineFields.h"
 
 namespace lintel {
 namespace {
@@ -138,7 +139,7 @@ public:
 
 private:
     [[noreturn]] static void Fail(std::size_t line, const std::string& what) {
-        throw Fault{"line " + std::to_string(line) + ": " + what};
+        throw Fault{LineMessage(line, what)};
     }
 
     // Sectors left in file `file` from `byte` to `end`. A WAVE file's last sector cut short

@@ -6,6 +6,7 @@
 #include "platform/CdTime.h"
 #include "platform/Cp932.h"
 #include "platform/FileIo.h"
+#include "platform/LineFields.h"
 
 namespace lintel {
 namespace {
@@ -21,26 +22,6 @@ struct Fault {
     std::string message;
 };
 
-std::string LineMessage(std::size_t line, const std::string& what) {
-    return "line " + std::to_string(line) + ": " + what;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Splits off the first blank-separated word of `rest`.
-std::string_view NextWord(std::string_view& rest) {
-    rest = cp932::Trim(rest);
-    std::size_t end = 0;
-    while (end < rest.size() && !IsBlank(rest[end])) {
-        ++end;
-    }
-    std::string_view word = rest.substr(0, end);
-    rest = cp932::Trim(rest.substr(end));
-    return word;
-}
-
 // True when the last byte of `text` is the lead byte of a double-byte character.
 bool EndsInsideCharacter(std::string_view text) {
     std::size_t i = 0;
@@ -48,33 +29,6 @@ bool EndsInsideCharacter(std::string_view text) {
         i += cp932::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
     return i > text.size();
-}
-
-// A decimal field of one or two digits no greater than `max`.
-bool ParseField(std::string_view s, unsigned max, unsigned& value) {
-    if (s.empty() || s.size() > 2) {
-        return false;
-    }
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    return ec == std::errc() && end == s.data() + s.size() && value <= max;
-}
-
-// "MM:SS:FF": minutes 0-99, seconds 0-59, frames 0-74; gives the frame count.
-bool ParseTime(std::string_view s, std::uint32_t& frames) {
-    std::size_t a = s.find(':');
-    std::size_t b = a == std::string_view::npos ? a : s.find(':', a + 1);
-    if (b == std::string_view::npos) {
-        return false;
-    }
-    unsigned m = 0;
-    unsigned sec = 0;
-    unsigned f = 0;
-    if (!ParseField(s.substr(0, a), 99, m) || !ParseField(s.substr(a + 1, b - a - 1), 59, sec) ||
-        !ParseField(s.substr(b + 1), kFramesPerSecond - 1, f)) {
-        return false;
-    }
-    frames = m * kFramesPerMinute + sec * kFramesPerSecond + f;
-    return true;
 }
 
 // "1B2C3D4E", or with a dash in the middle as volume serials are usually shown.
@@ -112,13 +66,13 @@ bool ParseKind(std::string_view rest, std::size_t line) {
 }
 
 std::uint32_t ParseTimeOrFail(std::string_view word, std::size_t line, const char* what) {
-    std::uint32_t frames = 0;
-    if (!ParseTime(word, frames)) {
+    const std::optional<std::uint32_t> frames = ParseMsf(word, 99);
+    if (!frames) {
         throw Fault{LineMessage(line, std::string(what) + " must be MM:SS:FF (minutes 0-99, " +
                                           "seconds 0-59, frames 0-74), not \"" + std::string(word) +
                                           "\"")};
     }
-    return frames;
+    return *frames;
 }
 
 // How the tracks of a description are given: all by their start or all by their length.
