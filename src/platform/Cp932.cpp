@@ -188,30 +188,34 @@ Encoded Encode(std::u16string_view text) {
     return result;
 }
 
-Encoded FromUtf8(std::string_view utf8) {
-    static const std::string kQuestionMark = ToUtf16Le(u"?");
-    std::u32string invalid;
-    std::string utf16 = Convert("UTF-16LE", "UTF-8", utf8, [&](std::string_view rest) {
-        invalid += static_cast<unsigned char>(rest[0]);
-        return Repair{1, kQuestionMark};
-    });
-    Encoded encoded = Encode(FromUtf16Le(utf16));
-    encoded.unmapped.insert(0, invalid);
-    return encoded;
-}
+namespace {
 
-Encoded FromUtf8Dropping(std::string_view utf8) {
+// UTF-8 to code page 932 with `replacement` (ASCII, possibly empty) in place of each byte
+// that is no UTF-8 and each character that has no code page 932 form; both are listed.
+Encoded FromUtf8Replacing(std::string_view utf8, std::string_view replacement) {
+    const std::string wideReplacement =
+        ToUtf16Le(std::u16string(replacement.begin(), replacement.end()));
     Encoded encoded;
-    std::string utf16 = Convert("UTF-16LE", "UTF-8", utf8, [&](std::string_view rest) {
+    const std::string utf16 = Convert("UTF-16LE", "UTF-8", utf8, [&](std::string_view rest) {
         encoded.unmapped += static_cast<unsigned char>(rest[0]);
-        return Repair{1, ""};
+        return Repair{1, wideReplacement};
     });
     encoded.bytes = Convert("CP932", "UTF-16LE", utf16, [&](std::string_view rest) {
         auto [codePoint, width] = FirstCodePoint(rest);
         encoded.unmapped += codePoint;
-        return Repair{width, ""};
+        return Repair{width, std::string(replacement)};
     });
     return encoded;
+}
+
+}  // namespace
+
+Encoded FromUtf8(std::string_view utf8) {
+    return FromUtf8Replacing(utf8, "?");
+}
+
+Encoded FromUtf8Dropping(std::string_view utf8) {
+    return FromUtf8Replacing(utf8, "");
 }
 
 std::string Literal(std::string_view utf8) {
