@@ -294,6 +294,23 @@ menu_heights() {
     done
 }
 
+# Opens the bar's right-click menu and presses KEY, an item's accelerator, until a window
+# whose name matches NAME (a regular expression) shows: MENU_WINDOW, or empty when none did.
+# A menu not yet ready for keys gets the key again.
+menu_command() {
+    local key=$1 name=$2 WIDTH HEIGHT X Y SCREEN WINDOW try
+    eval "$(xdotool getwindowgeometry --shell "$(bar_of "$BAR_PID")")"
+    MENU_BASELINE=$(boxes_of "$BAR_PID")
+    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
+    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
+    for try in 1 2 3 4 5; do
+        xdotool key "$key"
+        wait_for '[[ -n "$(xdotool search --onlyvisible --name "$name" 2>/dev/null)" ]]' 10 &&
+            break
+    done
+    MENU_WINDOW=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1)
+}
+
 # The program's tray icon sits in a real tray (trayer); a left click opens the tray
 # menu, a right click the bar's menu, which is another menu (it has other items).
 case_tray_menus() {
@@ -340,25 +357,11 @@ case_maximised_window() {
     h=$(size_of "$(bar_of "$BAR_PID")")
     h=${h#*x}
     wait_for '[[ $(workarea) == "0 0 1024 $((600 - h))" ]]' 50 || fail "no strip reserved"
-    xmessage -name lintel-e2e-other "another window, maximised" &
-    E2E_PIDS+=($!)
-    local other
-    wait_for 'other=$(xdotool search --onlyvisible --name "^lintel-e2e-other$" | head -n1);
-              [[ -n "$other" ]]' 100 || fail "the other window did not show"
-    "$MAXIMISE" "$other" || fail "could not ask for the maximised state"
-    local WIDTH HEIGHT X Y SCREEN WINDOW
-    wait_for 'eval "$(xdotool getwindowgeometry --shell "$other")"; ((WIDTH > 900))' 50 ||
-        fail "the other window was not maximised"
-    sleep 0.5
-    # xwininfo, as xdotool counts a frame's decoration twice in its y.
-    local info top height
-    info=$(xwininfo -id "$other")
-    top=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
-    ((top + height <= 600 - h)) ||
-        fail "the maximised window reaches y=$((top + height)), over the bar at $((600 - h))"
-    ((top + height >= 600 - h - 2)) ||
-        fail "the maximised window ends at y=$((top + height)), well above the bar"
+    maximise_other 900
+    ((OTHER_BOTTOM <= 600 - h)) ||
+        fail "the maximised window reaches y=$OTHER_BOTTOM, over the bar at $((600 - h))"
+    ((OTHER_BOTTOM >= 600 - h - 2)) ||
+        fail "the maximised window ends at y=$OTHER_BOTTOM, well above the bar"
     bar_corner
     [[ $BAR_Y == $((600 - h)) ]] || fail "the bar moved to y=$BAR_Y"
     import -window root "$PWD/e2e-maximised.png" 2>/dev/null || true
@@ -467,22 +470,12 @@ case_title_editor() {
     printf '[Config]\r\nDrive=V:\r\nPosition=1\r\n' >"$PROG/lintel.ini"
     e2e_launch
     wait_bar
-    local bar WIDTH HEIGHT X Y SCREEN WINDOW editor caption
+    local bar editor caption
     caption=$(printf '\xe3\x82\xbf\xe3\x82\xa4\xe3\x83\x88\xe3\x83\xab\xe7\xb7\xa8\xe9\x9b\x86')  # the editor's title
     bar=$(bar_of "$BAR_PID")
     import -window "$bar" "$E2E_SCRATCH/before.png"
-    eval "$(xdotool getwindowgeometry --shell "$bar")"
-    MENU_BASELINE=$(boxes_of "$BAR_PID")
-    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
-    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
-    # A menu not yet ready for keys gets the key again.
-    local try
-    for try in 1 2 3 4 5; do
-        xdotool key e
-        wait_for '[[ -n "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 10 &&
-            break
-    done
-    editor=$(xdotool search --onlyvisible --name "$caption" | head -n1)
+    menu_command e "$caption"
+    editor=$MENU_WINDOW
     [[ -n $editor ]] || fail "the title editor did not open"
     xdotool windowactivate --sync "$editor" >/dev/null 2>&1 || true
     wait_for '[[ "$(xdotool getactivewindow 2>/dev/null)" == "$editor" ]]' 30 ||
@@ -521,21 +514,14 @@ case_settings_dialog() {
     e2e_sound_server
     e2e_launch
     wait_bar
-    local bar dialog caption area_before WIDTH HEIGHT X Y SCREEN WINDOW try
+    local bar dialog caption area_before WIDTH HEIGHT X Y SCREEN WINDOW
     caption=$(printf '[\xe8\xa8\xad\xe5\xae\x9a]')  # [設定]
     bar=$(bar_of "$BAR_PID")
     area_before=$(xprop -root _NET_WORKAREA)
     eval "$(xdotool getwindowgeometry --shell "$bar")"
     ((Y > 0)) || fail "the bar did not start at the bottom"
-    MENU_BASELINE=$(boxes_of "$BAR_PID")
-    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
-    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
-    for try in 1 2 3 4 5; do
-        xdotool key c
-        wait_for '[[ -n "$(xdotool search --onlyvisible --name "$caption" 2>/dev/null)" ]]' 10 &&
-            break
-    done
-    dialog=$(xdotool search --onlyvisible --name "$caption" | head -n1)
+    menu_command c "$caption"
+    dialog=$MENU_WINDOW
     [[ -n $dialog ]] || fail "the settings dialog did not open"
     xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || true
     wait_for '[[ "$(xdotool getactivewindow 2>/dev/null)" == "$dialog" ]]' 30 ||
@@ -579,18 +565,9 @@ case_settings_dialog_quiet() {
     export ALSA_CONFIG_PATH="$E2E_SCRATCH/asound.conf"
     e2e_launch
     wait_bar
-    local bar caption WIDTH HEIGHT X Y SCREEN WINDOW try
+    local caption try
     caption=$(printf '[\xe8\xa8\xad\xe5\xae\x9a]')  # [設定]
-    bar=$(bar_of "$BAR_PID")
-    eval "$(xdotool getwindowgeometry --shell "$bar")"
-    MENU_BASELINE=$(boxes_of "$BAR_PID")
-    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
-    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
-    for try in 1 2 3 4 5; do
-        xdotool key c
-        wait_for '[[ -n "$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null)" ]]' 10 &&
-            break
-    done
+    menu_command c '^Error$'
     # Return to the message, then to the dialog (OK), each window activated first; a
     # window not yet ready for keys gets the key again.
     local name window
@@ -691,20 +668,10 @@ case_media_controls() {
     [[ $(pc metadata mpris:trackid) == "'/org/lintel/"* ]] || fail "track id $(pc metadata mpris:trackid)"
 
     # The program-play dialog open: play is refused and changes nothing.
-    local bar WIDTH HEIGHT X Y SCREEN WINDOW caption try
+    local caption
     caption=$(printf '\xe3\x83\x97\xe3\x83\xad\xe3\x82\xb0\xe3\x83\xa9\xe3\x83\xa0\xe3\x83\x97\xe3\x83\xac\xe3\x82\xa4')
-    bar=$(bar_of "$BAR_PID")
-    eval "$(xdotool getwindowgeometry --shell "$bar")"
-    MENU_BASELINE=$(boxes_of "$BAR_PID")
-    xdotool mousemove $((X + 4)) $((Y + 2)) click 3
-    wait_for '[[ -n "$(menu_heights "$BAR_PID")" ]]' 50 || fail "no menu opened"
-    for try in 1 2 3 4 5; do
-        xdotool key r
-        wait_for '[[ -n "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ]]' 10 &&
-            break
-    done
-    [[ -n "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ]] ||
-        fail "the program-play dialog did not open"
+    menu_command r "^$caption\$"
+    [[ -n $MENU_WINDOW ]] || fail "the program-play dialog did not open"
     wait_for '[[ $(busctl_can CanPlay) == false ]]' 20 || fail "CanPlay reads true under the dialog"
     pc play || true
     sleep 1.2

@@ -118,6 +118,25 @@ e2e_image_drive() {
     printf '[Config]\r\nDrive=I:\r\nAutoPlay=1\r\n' >"$PROG/lintel.ini"
 }
 
+# Shows another window, has $MAXIMISE ask for it maximised, waits until it is wider than
+# MIN_WIDTH, and sets OTHER_BOTTOM to the y where it ends (from xwininfo, as xdotool counts
+# a frame's decoration twice in its y).
+maximise_other() {
+    local min_width=$1 other info top height WIDTH HEIGHT X Y SCREEN WINDOW
+    xmessage -name lintel-e2e-other "another window, maximised" &
+    E2E_PIDS+=($!)
+    wait_for 'other=$(xdotool search --onlyvisible --name "^lintel-e2e-other$" | head -n1);
+              [[ -n "$other" ]]' 100 || fail "the other window did not show"
+    "$MAXIMISE" "$other" || fail "could not ask for the maximised state"
+    wait_for 'eval "$(xdotool getwindowgeometry --shell "$other")"; ((WIDTH > min_width))' 50 ||
+        fail "the other window was not maximised"
+    sleep 0.5
+    info=$(xwininfo -id "$other")
+    top=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    OTHER_BOTTOM=$((top + height))
+}
+
 # True when the sound device got AUDIO's bytes in HEARD from the first, then at most
 # silence: after the last sample it is given silence until that sample was heard.
 heard_is() {

@@ -43,21 +43,9 @@ inside() {
             fail "the work area ends at $(workarea_bottom), not above the bar at $top"
     fi
     # A maximised X11 window ends above the bar.
-    xmessage -name lintel-e2e-other "another window, maximised" &
-    E2E_PIDS+=($!)
-    local other
-    wait_for 'other=$(xdotool search --onlyvisible --name "^lintel-e2e-other$" | head -n1);
-              [[ -n "$other" ]]' 100 || fail "the other window did not show"
-    "$MAXIMISE" "$other" || fail "could not ask for the maximised state"
-    wait_for 'eval "$(xdotool getwindowgeometry --shell "$other")"; ((WIDTH > W / 2))' 50 ||
-        fail "the other window was not maximised"
-    sleep 0.5
-    local info otop oheight
-    info=$(xwininfo -id "$other")
-    otop=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-    oheight=$(sed -n 's/^ *Height: *//p' <<<"$info")
-    ((otop + oheight <= top && otop + oheight >= top - 60)) ||
-        fail "the maximised window ends at y=$((otop + oheight)), the bar starts at $top"
+    maximise_other $((W / 2))
+    ((OTHER_BOTTOM <= top && OTHER_BOTTOM >= top - 60)) ||
+        fail "the maximised window ends at y=$OTHER_BOTTOM, the bar starts at $top"
     end_with TERM
     [[ $STATUS == 0 ]] || fail "exit status $STATUS"
     echo PASS >"$E2E_SCRATCH/verdict"

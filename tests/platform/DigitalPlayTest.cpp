@@ -15,6 +15,7 @@
 #include <optional>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/CdTime.h"
 #include "platform/CueBinImage.h"
@@ -80,6 +81,20 @@ public:
 
     TDriveTable& Table() { return *table_; }
     CdAudioDevice& Device() { return *device_; }
+
+    /// From now on, what the user is told of a missing sound device is kept for Told().
+    void RecordNoSoundDevice() {
+        table_->SetNoSoundDeviceReport([this](const std::string& message) {
+            const std::lock_guard lock(toldMutex_);
+            told_.push_back(message);
+        });
+    }
+    /// What the user was told, with the recording ended.
+    std::vector<std::string> Told() {
+        table_->SetNoSoundDeviceReport(nullptr);
+        const std::lock_guard lock(toldMutex_);
+        return told_;
+    }
     const test::TempDir& Folder() const { return system_; }
 
     /// The bytes the image holds from frame `from` up to `to`.
@@ -105,6 +120,8 @@ private:
     SteadyCdClock clock_;
     std::unique_ptr<TDriveTable> table_;
     std::unique_ptr<CdAudioDevice> device_;
+    std::mutex toldMutex_;
+    std::vector<std::string> told_;
 };
 
 class DigitalPlayTest : public ::testing::Test {
@@ -279,12 +296,7 @@ TEST(DigitalPlayUnpaced, ThePositionKeepsThePaceOfSound) {
 // No sound device: play runs by the clock, silently, and the user is told once.
 TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
     ImageDrive drive("# no default device\n");
-    std::mutex mutex;
-    std::vector<std::string> told;
-    drive.Table().SetNoSoundDeviceReport([&](const std::string& message) {
-        const std::lock_guard lock(mutex);
-        told.push_back(message);
-    });
+    drive.RecordNoSoundDevice();
     CdAudioDevice& device = drive.Device();
     ASSERT_EQ(device.Open(), std::nullopt);
     for (int round = 0; round < 2; ++round) {
@@ -300,7 +312,7 @@ TEST(DigitalPlayWithoutSound, PlaysSilentlyByTheClockAndTellsOnce) {
         EXPECT_GT(std::chrono::steady_clock::now() - start, 550ms);
         EXPECT_EQ(device.Position(), 150u + 55);
     }
-    drive.Table().SetNoSoundDeviceReport(nullptr);
+    const std::vector<std::string> told = drive.Told();
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("ALSA"), std::string::npos) << told[0];
 }
@@ -311,12 +323,7 @@ TEST(DigitalPlayDeviceLost, PlayGoesOnByTheClockAndTellsOnce) {
     test::SoundServer server;
     LINTEL_REQUIRE(server.Running(), "pulseaudio");
     ImageDrive drive("pcm.!default { type pulse device nul }\n");
-    std::mutex mutex;
-    std::vector<std::string> told;
-    drive.Table().SetNoSoundDeviceReport([&](const std::string& message) {
-        const std::lock_guard lock(mutex);
-        told.push_back(message);
-    });
+    drive.RecordNoSoundDevice();
     CdAudioDevice& device = drive.Device();
     ASSERT_EQ(device.Open(), std::nullopt);
     const auto start = std::chrono::steady_clock::now();
@@ -333,8 +340,7 @@ TEST(DigitalPlayDeviceLost, PlayGoesOnByTheClockAndTellsOnce) {
     EXPECT_EQ(device.Mode(), CdMode::Stopped);
     EXPECT_EQ(device.Position(), 150u + 225);
     EXPECT_GT(std::chrono::steady_clock::now() - start, 2900ms);
-    drive.Table().SetNoSoundDeviceReport(nullptr);
-    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(drive.Told().size(), 1u);
 }
 
 // A plain ALSA device (the null plugin) is started for a stretch shorter than its
